@@ -61,6 +61,11 @@ struct VARIANT {
         IUnknown* punkVal;
         IDispatch* pdispVal;
         VARIANT* pvarVal;
+        SHORT* piVal;
+        LONG* plVal;
+        double* pdblVal;
+        VARIANT_BOOL* pboolVal;
+        BSTR* pbstrVal;
         struct {
             void* pvRecord;
             void* pRecInfo;
