@@ -1,0 +1,111 @@
+#include "address_scanner.h"
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+namespace corvell {
+namespace {
+
+constexpr std::size_t npos = std::u16string_view::npos;
+
+// Single-unit delimiters; ".." is handled on its own. ';' only counts on the left and '!' only
+// on the right. A table, since every unit of a line up to its last '@' is looked up.
+enum : unsigned char { Left = 1, Right = 2 };
+
+constexpr std::array<unsigned char, 128> delimiterTable() {
+    std::array<unsigned char, 128> table{};
+    for (char c : std::string_view(", :\"<>`/;\\+=|()&^%~$")) {
+        table[static_cast<unsigned char>(c)] |= Left;
+    }
+    for (char c : std::string_view(", :\"<>`\\/+=|()&^%!$~")) {
+        table[static_cast<unsigned char>(c)] |= Right;
+    }
+    return table;
+}
+
+constexpr std::array<unsigned char, 128> delimiters = delimiterTable();
+
+bool isLeftDelimiter(char16_t c) {
+    return c < delimiters.size() && (delimiters[c] & Left) != 0;
+}
+
+bool isRightDelimiter(char16_t c) {
+    return c < delimiters.size() && (delimiters[c] & Right) != 0;
+}
+
+// Front phase. While a left delimiter ends before the last '@', the front loses one unit; the last
+// '@' itself is never reached, so the front stops one past the start of the last such delimiter.
+// Overlapping ".." count separately: in "a...b@" the front stops before the third '.'.
+std::size_t frontAfterLeftDelimiters(std::u16string_view text, std::size_t lastAt) {
+    std::size_t front = 0;
+    for (std::size_t k = 0; k < lastAt; ++k) {
+        bool pairOfStops = text[k] == u'.' && k + 1 < lastAt && text[k + 1] == u'.';
+        if (isLeftDelimiter(text[k]) || pairOfStops) {
+            front = k + 1;
+        }
+    }
+    return front;
+}
+
+// The smallest end index of a right delimiter that starts after `firstAt`; npos when none does.
+// Rules 24-44 hold exactly while that delimiter is still inside the text.
+std::size_t firstRightDelimiterEnd(std::u16string_view text, std::size_t firstAt) {
+    for (std::size_t k = firstAt + 1; k < text.size(); ++k) {
+        if (isRightDelimiter(text[k])) {
+            return k;
+        }
+        if (text[k] == u'.' && k + 1 < text.size() && text[k + 1] == u'.') {
+            return k + 1;
+        }
+    }
+    return npos;
+}
+
+bool isTrimmedAtBack(char16_t last) {
+    return last == u'@' || last == u'-' || last == u'.' || last == u';';
+}
+
+}  // namespace
+
+bool hasAddressShape(std::u16string_view text) {
+    std::size_t firstAt = text.find(u'@');
+    std::size_t lastStop = text.rfind(u'.');
+    return firstAt != npos && lastStop != npos && firstAt < lastStop;
+}
+
+std::u16string_view cleanAddress(std::u16string_view text) {
+    // Trimming at the back never brings a left delimiter rule back, and the shape test only ever
+    // turns from true to false as the text shrinks, so the loop is a front phase followed by a
+    // back phase, and a lost shape at any point means the empty text.
+    std::size_t lastAt = text.rfind(u'@');
+    if (lastAt == npos) {
+        return {};
+    }
+    std::size_t front = frontAfterLeftDelimiters(text, lastAt);
+    std::u16string_view rest = text.substr(front);
+    if (!hasAddressShape(rest) || rest.front() == u'@') {
+        // A leading '@' keeps costing the last unit until the shape is gone.
+        return {};
+    }
+    std::size_t firstAt = rest.find(u'@');
+    std::size_t rightEnd = firstRightDelimiterEnd(rest, firstAt);
+    std::size_t lastStop = rest.rfind(u'.');
+    std::size_t end = rest.size();
+    for (;;) {
+        while (lastStop != npos && (lastStop >= end || rest[lastStop] != u'.')) {
+            lastStop = lastStop == 0 ? npos : lastStop - 1;
+        }
+        if (lastStop == npos || lastStop <= firstAt) {
+            return {};
+        }
+        // With the shape holding, rules 23 and 45-47 reduce to the last unit alone.
+        bool delimiterInside = rightEnd != npos && rightEnd < end;
+        if (!delimiterInside && !isTrimmedAtBack(rest[end - 1])) {
+            return rest.substr(0, end);
+        }
+        --end;
+    }
+}
+
+}  // namespace corvell
