@@ -1,0 +1,32 @@
+#include "rich_text_buffer.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include "rtf_writer.h"
+#include "text_codec.h"
+
+namespace rosterly {
+
+Status RichTextBuffer::loadFile(const QString& path, Format format) {
+    if (format != Format::Plain)
+        return Status::failure(QStringLiteral("Only plain text files can be loaded."));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Status::failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Status::failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    m_text = decodeBytes(bytes);
+    return Status::success();
+}
+
+Status RichTextBuffer::saveFile(const QString& path, Format format) const {
+    const QByteArray bytes = format == Format::Plain ? encodeText(m_text) : writeRtf(m_text);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return Status::failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
+    return Status::success();
+}
+
+}  // namespace rosterly

@@ -1,0 +1,74 @@
+#include "rtf_writer.h"
+
+namespace rosterly {
+namespace {
+
+constexpr char kHeader[] =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1"
+    "{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\r\n"
+    "\\pard\\plain\\f0\\fs20 ";
+
+void appendHexByte(QByteArray& out, unsigned char byte) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    out += "\\'";
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 0x0F];
+}
+
+// The fallback a reader without \u support shows: the 1252 byte, if any.
+void appendFallback(QByteArray& out, QChar c) {
+    const ushort unicode = c.unicode();
+    if (unicode >= 0xA0 && unicode <= 0xFF) {
+        appendHexByte(out, static_cast<unsigned char>(unicode));
+        return;
+    }
+    out += '?';
+}
+
+// Each escape gets a group of its own: some readers skip everything up to
+// the next blank after a \uN fallback, which would swallow the rest of an
+// address otherwise.
+void appendUnicode(QByteArray& out, QChar c) {
+    // RTF control words take signed 16-bit parameters.
+    out += "{\\u";
+    out += QByteArray::number(static_cast<qint16>(c.unicode()));
+    appendFallback(out, c);
+    out += '}';
+}
+
+void appendChar(QByteArray& out, QChar c) {
+    const ushort unicode = c.unicode();
+    if (unicode == '\\' || unicode == '{' || unicode == '}') {
+        out += '\\';
+        out += static_cast<char>(unicode);
+    } else if (unicode == '\t') {
+        out += "\\tab ";
+    } else if (unicode < 0x20) {
+        appendHexByte(out, static_cast<unsigned char>(unicode));
+    } else if (unicode < 0x80) {
+        out += static_cast<char>(unicode);
+    } else {
+        appendUnicode(out, c);
+    }
+}
+
+}  // namespace
+
+QByteArray writeRtf(QStringView text) {
+    QByteArray out(kHeader);
+    out.reserve(out.size() + text.size() + text.size() / 4);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            out += "\\par\r\n";
+            continue;
+        }
+        appendChar(out, c);
+    }
+    out += "}\r\n";
+    return out;
+}
+
+}  // namespace rosterly

@@ -1,0 +1,16 @@
+// The RTF form of a list: a minimal RTF document of our own writing whose
+// plain text is exactly the given text.
+#pragma once
+
+#include <QByteArray>
+#include <QStringView>
+
+namespace rosterly {
+
+// Each line break (CR LF, or a lone CR or LF) becomes a paragraph break;
+// backslashes and braces are escaped; each character beyond ASCII is written
+// as a group {\uN...} holding a fallback for readers without Unicode support
+// (the Latin-1 byte where there is one, else "?"). The result is pure ASCII.
+QByteArray writeRtf(QStringView text);
+
+}  // namespace rosterly
