@@ -33,12 +33,18 @@ const com::ServerDescription kCorvell = {
 
 }  // namespace
 
-CORVELL_EXPORT HRESULT DllRegisterServer() { return com::RegisterServer(kCorvell); }
+CORVELL_EXPORT HRESULT DllRegisterServer() {
+    return com::RegisterServer(kCorvell);
+}
 
-CORVELL_EXPORT HRESULT DllUnregisterServer() { return com::UnregisterServer(kCorvell); }
+CORVELL_EXPORT HRESULT DllUnregisterServer() {
+    return com::UnregisterServer(kCorvell);
+}
 
 CORVELL_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
     return com::GetClassObject(kCorvell, clsid, riid, object);
 }
 
-CORVELL_EXPORT HRESULT DllCanUnloadNow() { return com::CanUnloadNow(); }
+CORVELL_EXPORT HRESULT DllCanUnloadNow() {
+    return com::CanUnloadNow();
+}

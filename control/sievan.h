@@ -16,8 +16,8 @@ COM_INTERFACE_TRAITS(_Sievan, &IID__Sievan, &IID_IDispatch);
 
 namespace corvell {
 
-class Sievan final : public com::Object<_Sievan, IPersistPropertyBag, IConnectionPointContainer,
-                                        IControlExtent> {
+class Sievan final
+    : public com::Object<_Sievan, IPersistPropertyBag, IConnectionPointContainer, IControlExtent> {
 public:
     // The class factory's creation function: a new instance, all fields empty
     // and the flag false, until the container initialises or loads it.

@@ -30,16 +30,20 @@ HRESULT Sievan::stepCounterProperty(HRESULT (STDMETHODCALLTYPE Sievan::*get)(BST
 }
 
 HRESULT Sievan::Clean(VARIANT* result) {
-    if (result != nullptr) VariantInit(result);
+    if (result != nullptr)
+        VariantInit(result);
     com::Bstr address;
     RETURN_IF_FAILED(get_Address(address.out()));
     com::Bstr filter;
     RETURN_IF_FAILED(get_Filter(filter.out()));
     const std::u16string pattern = u"*" + filter.str() + u"*";
     switch (wildcardMatch(address.view(), pattern)) {
-        case MatchResult::InvalidPattern: return CTL_E_INVALIDPATTERNSTRING;
-        case MatchResult::NoMatch: return S_OK;
-        case MatchResult::Match: break;
+        case MatchResult::InvalidPattern:
+            return CTL_E_INVALIDPATTERNSTRING;
+        case MatchResult::NoMatch:
+            return S_OK;
+        case MatchResult::Match:
+            break;
     }
     RETURN_IF_FAILED(put_Address(com::Bstr(u"").get()));
     return stepCounterProperty(&Sievan::get_Filtered, &Sievan::put_Filtered);
@@ -57,14 +61,17 @@ HRESULT Sievan::resetHarvest() {
 }
 
 HRESULT Sievan::Extract(VARIANT* result) {
-    if (result != nullptr) VariantInit(result);
+    if (result != nullptr)
+        VariantInit(result);
     VARIANT_BOOL done = VARIANT_FALSE;
     RETURN_IF_FAILED(get_Done(&done));
-    if (done == VARIANT_TRUE) RETURN_IF_FAILED(resetHarvest());
+    if (done == VARIANT_TRUE)
+        RETURN_IF_FAILED(resetHarvest());
 
     com::Bstr address;
     RETURN_IF_FAILED(get_Address(address.out()));
-    if (!hasAddressShape(address.view())) return put_Address(com::Bstr(u"").get());
+    if (!hasAddressShape(address.view()))
+        return put_Address(com::Bstr(u"").get());
 
     // The cleaning loop trims one character per pass; computing its end
     // result at once sets Address once, to the same text.

@@ -8,19 +8,21 @@ namespace com {
 
 std::string GuidText(REFGUID g) {
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer,
-                  "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1, g.Data2,
-                  g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5],
-                  g.Data4[6], g.Data4[7]);
+    std::snprintf(buffer, sizeof buffer, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  g.Data1, g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3],
+                  g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
     return buffer;
 }
 
 namespace {
 
 int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -29,16 +31,19 @@ int hexValue(char c) {
 bool ParseGuid(std::string_view text, GUID* guid) {
     // Positions of the 32 hex digits within the 38-character braced form.
     static constexpr std::string_view kShape = "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
-    if (text.size() != kShape.size()) return false;
+    if (text.size() != kShape.size())
+        return false;
     std::uint8_t bytes[16] = {};
     int nibble = 0;
     for (std::size_t i = 0; i < kShape.size(); ++i) {
         if (kShape[i] != 'X') {
-            if (text[i] != kShape[i]) return false;
+            if (text[i] != kShape[i])
+                return false;
             continue;
         }
         const int value = hexValue(text[i]);
-        if (value < 0) return false;
+        if (value < 0)
+            return false;
         bytes[nibble / 2] = static_cast<std::uint8_t>(bytes[nibble / 2] << 4 | value);
         ++nibble;
     }
@@ -86,10 +91,15 @@ std::u16string FromUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2
-                                          : (lead >> 3) == 30 ? 3 : -1;
-        char32_t c = extra == 0 ? lead : extra == 1 ? lead & 0x1F : extra == 2 ? lead & 0x0F
-                                                                               : lead & 0x07;
+        const int extra = lead < 0x80         ? 0
+                          : (lead >> 5) == 6  ? 1
+                          : (lead >> 4) == 14 ? 2
+                          : (lead >> 3) == 30 ? 3
+                                              : -1;
+        char32_t c = extra == 0   ? lead
+                     : extra == 1 ? lead & 0x1F
+                     : extra == 2 ? lead & 0x0F
+                                  : lead & 0x07;
         bool ok = extra >= 0 && i + extra < text.size() + (extra == 0 ? 1 : 0);
         for (int k = 1; ok && k <= extra; ++k) {
             const auto next = static_cast<unsigned char>(text[i + k]);
@@ -117,13 +127,15 @@ std::u16string FromUtf8(std::string_view text) {
 
 extern "C" int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int capacity) {
     const std::string text = com::GuidText(guid);
-    if (buffer == nullptr || capacity < static_cast<int>(text.size()) + 1) return 0;
+    if (buffer == nullptr || capacity < static_cast<int>(text.size()) + 1)
+        return 0;
     for (std::size_t i = 0; i < text.size(); ++i) buffer[i] = static_cast<OLECHAR>(text[i]);
     buffer[text.size()] = 0;
     return static_cast<int>(text.size()) + 1;
 }
 
 extern "C" HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid) {
-    if (text == nullptr || clsid == nullptr) return E_INVALIDARG;
+    if (text == nullptr || clsid == nullptr)
+        return E_INVALIDARG;
     return com::ParseGuid(com::ToUtf8(text), clsid) ? S_OK : CO_E_CLASSSTRING;
 }

@@ -46,12 +46,16 @@ using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 
 inline bool IsEqualGUID(REFGUID a, REFGUID b) {
-    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
+        return false;
     for (int i = 0; i < 8; ++i)
-        if (a.Data4[i] != b.Data4[i]) return false;
+        if (a.Data4[i] != b.Data4[i])
+            return false;
     return true;
 }
-inline bool operator==(REFGUID a, REFGUID b) { return IsEqualGUID(a, b); }
+inline bool operator==(REFGUID a, REFGUID b) {
+    return IsEqualGUID(a, b);
+}
 #define IsEqualIID(a, b) IsEqualGUID(a, b)
 #define IsEqualCLSID(a, b) IsEqualGUID(a, b)
 
@@ -70,12 +74,13 @@ struct SIZEL {
 #define FACILITY_DISPATCH 2
 #define FACILITY_ITF 4
 #define FACILITY_CONTROL 10
-#define MAKE_HRESULT(sev, fac, code) \
-    ((HRESULT)(((unsigned long)(sev) << 31) | ((unsigned long)(fac) << 16) | ((unsigned long)(code))))
+#define MAKE_HRESULT(sev, fac, code)                                         \
+    ((HRESULT)(((unsigned long)(sev) << 31) | ((unsigned long)(fac) << 16) | \
+               ((unsigned long)(code))))
 #define MAKE_SCODE(sev, fac, code) MAKE_HRESULT(sev, fac, code)
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
-#define HRESULT_CODE(hr) ((hr) & 0xFFFF)
+#define HRESULT_CODE(hr) ((hr)&0xFFFF)
 #define HRESULT_FACILITY(hr) (((hr) >> 16) & 0x1fff)
 
 #define S_OK ((HRESULT)0)

@@ -19,8 +19,7 @@ HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid);
 // that serves it. Loads the library and asks its DllGetClassObject.
 // REGDB_E_CLASSNOTREG: no library serves the class; CO_E_DLLNOTFOUND: the
 // registered library cannot be loaded; CO_E_ERRORINDLL: it is no server.
-HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void* reserved, REFIID riid,
-                         void** object);
+HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void* reserved, REFIID riid, void** object);
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid,
                          void** object);
 // Unloads the libraries whose DllCanUnloadNow answers S_OK.

@@ -29,21 +29,24 @@ public:
     Object& operator=(const Object&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr) return E_POINTER;
+        if (object == nullptr)
+            return E_POINTER;
         *object = nullptr;
         if (IsEqualIID(riid, IID_IUnknown)) {
             *object = identity();
         } else {
             find<First, Rest...>(riid, object);
         }
-        if (*object == nullptr) return E_NOINTERFACE;
+        if (*object == nullptr)
+            return E_NOINTERFACE;
         AddRef();
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
     ULONG STDMETHODCALLTYPE Release() override {
         const ULONG left = --m_references;
-        if (left == 0) delete this;
+        if (left == 0)
+            delete this;
         return left;
     }
 
@@ -59,7 +62,8 @@ private:
             *object = static_cast<I*>(this);
             return;
         }
-        if constexpr (sizeof...(More) > 0) find<More...>(riid, object);
+        if constexpr (sizeof...(More) > 0)
+            find<More...>(riid, object);
     }
 
     std::atomic<ULONG> m_references{1};
@@ -76,7 +80,8 @@ public:
     virtual ~Embedded() = default;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr) return E_POINTER;
+        if (object == nullptr)
+            return E_POINTER;
         if (IsEqualIID(riid, IID_IUnknown) || InterfaceTraits<I>::answers(riid)) {
             *object = static_cast<I*>(this);
             AddRef();
@@ -97,14 +102,15 @@ private:
 
 }  // namespace com
 
-#define COM_INTERFACE_TRAITS(I, ...)                                      \
-    template <>                                                           \
-    struct com::InterfaceTraits<I> {                                      \
-        static bool answers(REFIID riid) {                                \
-            for (const IID* iid : {__VA_ARGS__})                          \
-                if (IsEqualIID(riid, *iid)) return true;                  \
-            return false;                                                 \
-        }                                                                 \
+#define COM_INTERFACE_TRAITS(I, ...)             \
+    template <>                                  \
+    struct com::InterfaceTraits<I> {             \
+        static bool answers(REFIID riid) {       \
+            for (const IID* iid : {__VA_ARGS__}) \
+                if (IsEqualIID(riid, *iid))      \
+                    return true;                 \
+            return false;                        \
+        }                                        \
     }
 
 COM_INTERFACE_TRAITS(IDispatch, &IID_IDispatch);

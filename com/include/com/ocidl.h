@@ -16,8 +16,8 @@ DEFINE_COM_IID(IID_IPropertyNotifySink, 0x9BFBBC02, 0xEFF1, 0x101A, 0x84, 0xED, 
                0x34, 0x1D, 0x07);
 DEFINE_COM_IID(IID_IConnectionPointContainer, 0xB196B284, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA,
                0x00, 0x34, 0x1D, 0x07);
-DEFINE_COM_IID(IID_IConnectionPoint, 0xB196B286, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA, 0x00,
-               0x34, 0x1D, 0x07);
+DEFINE_COM_IID(IID_IConnectionPoint, 0xB196B286, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34,
+               0x1D, 0x07);
 // Our own: the extent of a hosted control (the subset of IOleObject a
 // windowless, invisible-at-run-time control needs).
 DEFINE_COM_IID(IID_IControlExtent, 0x6A1E3C20, 0x5B7D, 0x4C2A, 0x9E, 0x41, 0x2D, 0x8F, 0x10, 0x33,
@@ -47,7 +47,7 @@ struct IPersistPropertyBag : IPersist {
     virtual HRESULT STDMETHODCALLTYPE InitNew() = 0;
     virtual HRESULT STDMETHODCALLTYPE Load(IPropertyBag* bag, IErrorLog* log) = 0;
     virtual HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clearDirty,
-                                          BOOL saveAllProperties) = 0;
+                                           BOOL saveAllProperties) = 0;
 
 protected:
     ~IPersistPropertyBag() = default;

@@ -50,8 +50,7 @@ HRESULT RegisterServer(const ServerDescription& server);
 HRESULT UnregisterServer(const ServerDescription& server);
 // The class factory of one of the described classes; CLASS_E_CLASSNOTAVAILABLE
 // for any other class. The factory refuses aggregation.
-HRESULT GetClassObject(const ServerDescription& server, REFCLSID clsid, REFIID riid,
-                       void** object);
+HRESULT GetClassObject(const ServerDescription& server, REFCLSID clsid, REFIID riid, void** object);
 // S_OK when no object of the module is alive and no factory lock is held.
 HRESULT CanUnloadNow();
 

@@ -9,7 +9,9 @@
 
 namespace com {
 
-inline std::u16string_view View(BSTR text) { return {text ? text : u"", SysStringLen(text)}; }
+inline std::u16string_view View(BSTR text) {
+    return {text ? text : u"", SysStringLen(text)};
+}
 
 class Bstr {
 public:
@@ -71,7 +73,8 @@ public:
     Variant(const VARIANT& other) : Variant() { VariantCopy(this, &other); }
     Variant(const Variant& other) : Variant() { VariantCopy(this, &other); }
     Variant& operator=(const Variant& other) {
-        if (this != &other) VariantCopy(this, &other);
+        if (this != &other)
+            VariantCopy(this, &other);
         return *this;
     }
     ~Variant() { VariantClear(this); }

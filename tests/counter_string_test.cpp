@@ -1,0 +1,33 @@
+// Counter strings: decimal text stepped by one.
+#include <gtest/gtest.h>
+
+#include "counter_string.h"
+
+namespace {
+
+struct StepCase {
+    std::u16string before;
+    HRESULT expected;
+    std::u16string after;
+};
+
+class StepCounterTest : public ::testing::TestWithParam<StepCase> {};
+
+TEST_P(StepCounterTest, StepsOrFailsAsTheTextDeserves) {
+    const StepCase& c = GetParam();
+    std::u16string next = u"untouched";
+    EXPECT_EQ(corvell::stepCounter(c.before, &next), c.expected);
+    EXPECT_EQ(next, c.expected == S_OK ? c.after : u"untouched");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, StepCounterTest,
+    ::testing::Values(
+        StepCase{u"0", S_OK, u"1"}, StepCase{u"9", S_OK, u"10"}, StepCase{u"32767", S_OK, u"32768"},
+        StepCase{u" 5 ", S_OK, u"6"}, StepCase{u"-1", S_OK, u"0"}, StepCase{u"1.5", S_OK, u"2.5"},
+        StepCase{u"999999999999999", S_OK, u"1E+15"}, StepCase{u"", CTL_E_TYPEMISMATCH, u""},
+        StepCase{u"ten", CTL_E_TYPEMISMATCH, u""}, StepCase{u"1,000", CTL_E_TYPEMISMATCH, u""},
+        StepCase{u"1e400", CTL_E_OVERFLOW, u""},
+        StepCase{u"1.7976931348623157e308", S_OK, u"1.7976931348623157E+308"}));
+
+}  // namespace
