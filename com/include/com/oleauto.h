@@ -44,6 +44,11 @@ enum VARENUM : VARTYPE {
 struct IUnknown;
 struct IDispatch;
 
+struct tagBRECORD {
+    void* pvRecord;
+    void* pRecInfo;
+};
+
 struct VARIANT {
     VARTYPE vt;
     WORD wReserved1;
@@ -66,10 +71,7 @@ struct VARIANT {
         double* pdblVal;
         VARIANT_BOOL* pboolVal;
         BSTR* pbstrVal;
-        struct {
-            void* pvRecord;
-            void* pRecInfo;
-        } brecVal;
+        tagBRECORD brecVal;
     };
 };
 using VARIANTARG = VARIANT;

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything, and runs every test: the
+# normal build, the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a short fuzzing run of the address scanner.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+jobs=$(nproc)
+# Tests register and create components: keep them out of the user's registry.
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export XDG_DATA_HOME="$scratch/data"
+
+step() { printf '\n== %s\n' "$*"; }
+
+step "build"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+
+step "tests"
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
+
+step "tests under address and undefined-behaviour sanitizers"
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DROSTERLY_SANITIZE=address,undefined -DROSTERLY_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build build-sanitize -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 600
+
+step "fuzzing the address scanner and the control"
+CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DROSTERLY_FUZZ=ON -DROSTERLY_BUILD_APP=OFF -DROSTERLY_BUILD_TESTS=OFF \
+    -DROSTERLY_BUILD_BENCHMARKS=OFF >/dev/null
+cmake --build build-fuzz -j"$jobs" --target address_scanner_fuzz sievan_extract_fuzz
+for fuzzer in address_scanner_fuzz sievan_extract_fuzz; do
+    mkdir -p "$scratch/$fuzzer"
+    build-fuzz/bin/$fuzzer -max_total_time="${FUZZ_SECONDS:-45}" -timeout=10 -rss_limit_mb=2048 \
+        -print_final_stats=1 "$scratch/$fuzzer" >"$scratch/$fuzzer.log" 2>&1 ||
+        { tail -n 40 "$scratch/$fuzzer.log"; exit 1; }
+    echo "$fuzzer: $(grep -m1 'stat::number_of_executed_units' "$scratch/$fuzzer.log") runs, no failure"
+done
+
+step "all tests passed"
