@@ -1,0 +1,227 @@
+#include "seen_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace corvell {
+namespace {
+
+SeenText textOf(std::initializer_list<std::u16string_view> pieces) {
+    SeenText seen;
+    for (auto piece : pieces) {
+        seen.append(piece);
+    }
+    return seen;
+}
+
+TEST(SeenTextTest, NewTextIsEmptyAndContainsOnlyTheEmptyNeedle) {
+    SeenText seen;
+    EXPECT_EQ(seen.size(), 0u);
+    EXPECT_TRUE(seen.contains(u""));
+    EXPECT_FALSE(seen.contains(u"a"));
+    EXPECT_FALSE(seen.contains(std::u16string_view(u"\0", 1)));
+}
+
+struct ContainmentCase {
+    const char* name;
+    std::u16string_view needle;
+    bool expected;
+};
+
+class AfterTwoAddresses : public testing::TestWithParam<ContainmentCase> {};
+
+TEST_P(AfterTwoAddresses, FindsEveryPieceOfTheJoinedTextAndNothingElse) {
+    const SeenText seen = textOf({u"xb@b.c", u"abc@d.ef"});
+    EXPECT_EQ(seen.contains(GetParam().needle), GetParam().expected) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AfterTwoAddresses,
+    testing::Values(ContainmentCase{"whole first", u"xb@b.c", true},
+                    ContainmentCase{"whole second", u"abc@d.ef", true},
+                    ContainmentCase{"whole text", u"xb@b.cabc@d.ef", true},
+                    ContainmentCase{"inside first", u"b@b.c", true},
+                    ContainmentCase{"prefix", u"xb@", true},
+                    ContainmentCase{"suffix", u"d.ef", true},
+                    ContainmentCase{"across the join", u"b.cab", true},
+                    ContainmentCase{"last unit", u"f", true}, ContainmentCase{"empty", u"", true},
+                    ContainmentCase{"longer than text", u"xb@b.cabc@d.efg", false},
+                    ContainmentCase{"before the start", u"axb@b.c", false},
+                    ContainmentCase{"pieces out of order", u"abc@d.efxb", false},
+                    ContainmentCase{"different case", u"XB@b.c", false},
+                    ContainmentCase{"gap skipped", u"xb@b.ce", false}),
+    [](const auto& testInfo) {
+        std::string name = testInfo.param.name;
+        for (char& ch : name) {
+            ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        }
+        return name;
+    });
+
+TEST(SeenTextTest, ResetToZeroMakesTheZeroPartOfTheFirstAddress) {
+    SeenText seen = textOf({u"old@x.y"});
+    seen.reset(u"0");
+    seen.append(u"a@b.c");
+    EXPECT_EQ(seen.size(), 6u);
+    EXPECT_TRUE(seen.contains(u"0a@b.c"));
+    EXPECT_TRUE(seen.contains(u"a@b.c"));
+    EXPECT_FALSE(seen.contains(u"old"));
+    EXPECT_FALSE(seen.contains(u"y0"));
+}
+
+TEST(SeenTextTest, ResetToEmptyForgetsEverythingAndReleasesMemory) {
+    SeenText seen;
+    const std::size_t fresh = seen.memoryBytes();
+    for (int i = 0; i < 20000; ++i) {
+        seen.append(u"someone" + std::u16string(1, u'a' + i % 26) + u"@example.org");
+    }
+    EXPECT_GT(seen.memoryBytes(), 4 * fresh);
+    seen.reset(u"");
+    EXPECT_EQ(seen.size(), 0u);
+    EXPECT_FALSE(seen.contains(u"s"));
+    EXPECT_LE(seen.memoryBytes(), fresh);
+    seen.append(u"q@r.s");
+    EXPECT_TRUE(seen.contains(u"q@r.s"));
+    EXPECT_FALSE(seen.contains(u"someone"));
+}
+
+TEST(SeenTextTest, WildcardCharactersMatchOnlyThemselves) {
+    const SeenText seen = textOf({u"a*b?c#d[e]f@g.h"});
+    EXPECT_TRUE(seen.contains(u"*b?c#d[e]"));
+    EXPECT_TRUE(seen.contains(u"["));
+    EXPECT_FALSE(seen.contains(u"a*f@g.h"));
+    EXPECT_FALSE(seen.contains(u"a?b"));
+    EXPECT_FALSE(seen.contains(u"c#1"));
+    EXPECT_FALSE(seen.contains(u"d[ef]f"));
+    EXPECT_FALSE(
+        seen.contains(u"*"
+                      u"*"));
+    EXPECT_FALSE(textOf({u"ab@c.d"}).contains(u"a?@c.d"));
+    EXPECT_FALSE(textOf({u"a1@c.d"}).contains(u"a#@c.d"));
+    EXPECT_FALSE(textOf({u"a@b.c"}).contains(u"[a]@b.c"));
+}
+
+TEST(SeenTextTest, HandlesZeroAndNonAsciiCodeUnits) {
+    const std::u16string piece{u'a', u'\0', u'\u00e9', u'\uffff', u'\xd800', u'@', u'\0', u'x'};
+    const SeenText seen = textOf({piece, std::u16string_view(u"\0\0", 2)});
+    EXPECT_EQ(seen.size(), 10u);
+    EXPECT_TRUE(seen.contains(std::u16string_view(u"\0\u00e9\uffff", 3)));
+    EXPECT_TRUE(seen.contains(std::u16string_view(u"x\0\0", 3)));
+    EXPECT_FALSE(seen.contains(std::u16string_view(u"\0\0\0", 3)));
+    EXPECT_FALSE(seen.contains(u"\u00c9"));
+    EXPECT_FALSE(seen.contains(u"\ufffe"));
+}
+
+// Compares against a plain search over many random pieces and queries. Small alphabets make both
+// hits and misses common and force many clones of states with several outgoing transitions.
+void compareWithPlainSearch(std::uint32_t seed, std::u16string_view alphabet, int rounds) {
+    std::mt19937 rng(seed);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    auto randomText = [&](int maxLen) {
+        std::u16string s(pick(0, maxLen), u' ');
+        for (auto& ch : s) {
+            ch = alphabet[pick(0, static_cast<int>(alphabet.size()) - 1)];
+        }
+        return s;
+    };
+    SeenText seen;
+    std::u16string plain;
+    int hits = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const std::u16string piece = randomText(12);
+        seen.append(piece);
+        plain += piece;
+        for (int q = 0; q < 8; ++q) {
+            std::u16string needle = randomText(10);
+            if (q % 2 == 0 && !plain.empty()) {
+                // A real substring, sometimes with its last unit changed.
+                const int at = pick(0, static_cast<int>(plain.size()) - 1);
+                needle = plain.substr(at, pick(1, 30));
+                if (q == 2) {
+                    needle.back() = alphabet[pick(0, static_cast<int>(alphabet.size()) - 1)];
+                }
+            }
+            const bool expected = plain.find(needle) != std::u16string::npos;
+            hits += expected ? 1 : 0;
+            ASSERT_EQ(seen.contains(needle), expected) << "seed " << seed << " round " << round;
+        }
+        ASSERT_EQ(seen.size(), plain.size());
+    }
+    EXPECT_GT(hits, rounds);
+    EXPECT_LT(hits, rounds * 8);
+}
+
+TEST(SeenTextTest, AgreesWithPlainSearchOnRandomText) {
+    compareWithPlainSearch(1, u"ab", 1500);
+    compareWithPlainSearch(2, u"abc", 1500);
+    compareWithPlainSearch(3, u"ab@.", 1500);
+    compareWithPlainSearch(4, std::u16string_view(u"\0\uffff*x", 4), 1500);
+    // Wide enough that short contexts collect dozens of transitions.
+    compareWithPlainSearch(5, u"abcdefghijklmnopqrstuvwxyz0123456789@.-_", 3000);
+}
+
+TEST(SeenTextTest, AgreesWithPlainSearchAfterResets) {
+    std::mt19937 rng(7);
+    SeenText seen;
+    std::u16string plain;
+    for (int round = 0; round < 3000; ++round) {
+        std::u16string piece(rng() % 6, u'a');
+        for (auto& ch : piece) {
+            ch = u"abz"[rng() % 3];
+        }
+        if (round % 500 == 0) {
+            seen.reset(piece);
+            plain = piece;
+        } else {
+            seen.append(piece);
+            plain += piece;
+        }
+        const std::u16string needle = plain.substr(rng() % (plain.size() + 1), rng() % 7) + u"ab";
+        ASSERT_EQ(seen.contains(needle), plain.find(needle) != std::u16string::npos) << round;
+    }
+}
+
+// One state followed by every possible code unit in turn: its transitions outgrow every bucket
+// size, and the states cloned along the way must keep all of them.
+TEST(SeenTextTest, KeepsEveryTransitionOfAStateWithTheWidestFanOut) {
+    SeenText seen;
+    std::u16string plain;
+    for (std::uint32_t unit = 0; unit <= 0xFFFF; ++unit) {
+        const char16_t pair[] = {u'x', static_cast<char16_t>(unit)};
+        seen.append(std::u16string_view(pair, 2));
+        plain.append(pair, 2);
+    }
+    seen.append(u"x\uffffy");
+    plain += u"x\uffffy";
+    for (std::uint32_t unit = 0; unit <= 0xFFFF; unit += 7) {
+        const char16_t pair[] = {u'x', static_cast<char16_t>(unit)};
+        const char16_t triple[] = {static_cast<char16_t>(unit), u'x', static_cast<char16_t>(unit)};
+        ASSERT_TRUE(seen.contains(std::u16string_view(pair, 2))) << unit;
+        const std::u16string_view needle(triple, 3);
+        ASSERT_EQ(seen.contains(needle), plain.find(needle) != std::u16string::npos) << unit;
+    }
+    EXPECT_TRUE(seen.contains(u"x\uffffx\uffffy"));
+    EXPECT_FALSE(seen.contains(u"x\uffffyx"));
+}
+
+TEST(SeenTextTest, MemoryGrowsLinearlyOnAddressText) {
+    std::mt19937 rng(11);
+    SeenText seen;
+    for (int i = 0; i < 20000; ++i) {
+        std::u16string address;
+        for (int k = 0; k < 8; ++k) {
+            address += static_cast<char16_t>(u'a' + rng() % 26);
+        }
+        address += u"@host" + std::u16string(1, u'0' + rng() % 10) + u".com";
+        seen.append(address);
+    }
+    // Linear use stays around a few dozen bytes per unit; a quadratic slip would be far beyond.
+    EXPECT_LT(seen.memoryBytes() / seen.size(), 120u);
+}
+
+}  // namespace
+}  // namespace corvell
