@@ -12,6 +12,7 @@ namespace {
 struct FilterCase {
     QString filter;
     QStringList nameFilters;
+    friend void PrintTo(const FilterCase& c, std::ostream* os) { ::PrintTo(c.filter, os); }
 };
 
 class QtNameFiltersTest : public ::testing::TestWithParam<FilterCase> {};

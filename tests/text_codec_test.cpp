@@ -13,6 +13,7 @@ struct DecodeCase {
     const char* name;
     QByteArray bytes;
     QString text;
+    friend void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class DecodeBytesTest : public ::testing::TestWithParam<DecodeCase> {};

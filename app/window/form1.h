@@ -1,0 +1,116 @@
+// The program's one window, Form1, in its design-time state, with the option
+// handlers that keep its options consistent and the control it hosts.
+#pragma once
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+#include "com/ptr.h"
+#include "control_factory.h"
+#include "platform/common_dialog.h"
+#include "platform/message_boxes.h"
+#include "platform/rich_text_buffer.h"
+#include "platform/sorted_list.h"
+#include "tab_control.h"
+
+namespace rosterly {
+
+// The services the window uses; they must outlive it.
+struct Form1Services {
+    MessageBoxes& messageBoxes;
+    CommonDialog& dialog;  // becomes CD1
+    ControlFactory& controls;
+};
+
+// The window's widgets under the names the whole program uses; each one's
+// object name is the same. Form1 owns them through Qt's parent chain.
+struct Form1Controls {
+    TabControl* SSTab1 = nullptr;
+    // Page 0 "Input File"
+    QLabel* Label1 = nullptr;
+    QLineEdit* txtURL = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    // Page 1 "Output File"
+    QLabel* Label3 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    // Page 2 "Extract"
+    QCheckBox* Check1 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QCheckBox* chkSort = nullptr;
+    QCheckBox* Check3 = nullptr;
+    QLineEdit* Text4 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLabel* lblEmail = nullptr;  // the status line, inside Frame1
+};
+
+class Form1 : public QWidget, public Form1Controls {
+    Q_OBJECT
+public:
+    // The form, or why it could not be made (its hosted control could not be
+    // created); `failure` is then ready to show to the user.
+    struct Creation {
+        std::unique_ptr<Form1> form;
+        QString failure;
+    };
+    static Creation create(const Form1Services& services);
+    ~Form1() override;
+
+    // The hosted harvesting control, alive as long as the window. Never null.
+    IDispatch* Sievan1() const { return m_sievan.get(); }
+
+    // What the form saves for Sievan1: its class and extent, nothing else.
+    static SavedControl sievan1SavedState();
+
+    // Hidden helpers, never shown: the run's seen-list (every accepted
+    // address of a run, so no length limit), its sorting aid, its text
+    // buffer, and the file dialog both Browse buttons share.
+    QString Bin;
+    SortedList List1;
+    RichTextBuffer rchFile;
+    CommonDialog& CD1;
+
+public slots:
+    void Check1_Click();
+    void Check2_Click();
+    void Check3_Click();
+    void chkSort_Click();
+    void txtURL_Change();
+    void Command2_Click();
+    void Command3_Click();
+    // "&Extract": checks the fields and starts the harvest run.
+    void Command1_Click();
+
+protected:
+    MessageBoxes& messageBoxes() const { return m_messageBoxes; }
+
+private:
+    Form1(const Form1Services& services, com::Ptr<IDispatch> sievan);
+
+    // form1_controls.cpp
+    void setUpWindow();
+    void createControls();
+    void createInputPage(QWidget* page);
+    void createOutputPage(QWidget* page);
+    void createExtractPage(QWidget* page);
+    void chooseFittingFont();
+    void setFocusOrder();
+
+    void connectHandlers();
+
+    MessageBoxes& m_messageBoxes;
+    com::Ptr<IDispatch> m_sievan;
+};
+
+}  // namespace rosterly

@@ -1,0 +1,34 @@
+// Rosterly: builds mailing lists of e-mail addresses harvested from text.
+#include <QApplication>
+#include <cstdio>
+
+#include "corvell_control_factory.h"
+#include "platform/qt_common_dialog.h"
+#include "platform/qt_message_boxes.h"
+#include "program_icon.h"
+#include "startup.h"
+
+using namespace rosterly;
+
+int main(int argc, char* argv[]) {
+    // Qt aborts when it finds no display; say so plainly before it can.
+    if (const QString reason = missingDisplayReason(QProcessEnvironment::systemEnvironment());
+        !reason.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(reason));
+        return 2;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Rosterly"));
+    QApplication::setWindowIcon(programIcon());
+
+    QtMessageBoxes messageBoxes;
+    QtCommonDialog dialog;
+    CorvellControlFactory controls;
+    const std::unique_ptr<Form1> form = openForm1({messageBoxes, dialog, controls});
+    if (!form) return 1;
+    messageBoxes.setParent(form.get());
+    dialog.setParent(form.get());
+    form->show();
+    form->activateWindow();
+    return QApplication::exec();
+}
