@@ -22,8 +22,7 @@ Sievan::Sievan() : m_notifyPoint(identity(), this) {}
 
 HRESULT Sievan::Create(REFIID riid, void** object) {
     auto* control = new (std::nothrow) Sievan();
-    if (control == nullptr)
-        return E_OUTOFMEMORY;
+    if (control == nullptr) return E_OUTOFMEMORY;
     const HRESULT hr = control->QueryInterface(riid, object);
     control->Release();
     return hr;
@@ -32,14 +31,9 @@ HRESULT Sievan::Create(REFIID riid, void** object) {
 // ---- properties
 
 HRESULT Sievan::getText(const std::u16string& field, BSTR* value) const {
-    if (value == nullptr)
-        return E_POINTER;
+    if (value == nullptr) return E_POINTER;
     *value = SysAllocStringLen(field.data(), static_cast<UINT>(field.size()));
     return *value == nullptr ? E_OUTOFMEMORY : S_OK;
-}
-
-HRESULT Sievan::putText(std::u16string& field, BSTR value, DISPID member) {
-    return putText(field, com::View(value), member);
 }
 
 HRESULT Sievan::putText(std::u16string& field, std::u16string_view value, DISPID member) {
@@ -51,36 +45,35 @@ HRESULT Sievan::get_Filter(BSTR* value) {
     return getText(m_filter, value);
 }
 HRESULT Sievan::put_Filter(BSTR v) {
-    return putText(m_filter, v, DISPID_SIEVAN_FILTER);
+    return putText(m_filter, com::View(v), DISPID_SIEVAN_FILTER);
 }
 HRESULT Sievan::get_Address(BSTR* value) {
     return getText(m_address, value);
 }
 HRESULT Sievan::put_Address(BSTR v) {
-    return putText(m_address, v, DISPID_SIEVAN_ADDRESS);
+    return putText(m_address, com::View(v), DISPID_SIEVAN_ADDRESS);
 }
 HRESULT Sievan::get_Duplicates(BSTR* value) {
     return getText(m_duplicates, value);
 }
 HRESULT Sievan::put_Duplicates(BSTR v) {
-    return putText(m_duplicates, v, DISPID_SIEVAN_DUPLICATES);
+    return putText(m_duplicates, com::View(v), DISPID_SIEVAN_DUPLICATES);
 }
 HRESULT Sievan::get_Count(BSTR* value) {
     return getText(m_count, value);
 }
 HRESULT Sievan::put_Count(BSTR v) {
-    return putText(m_count, v, DISPID_SIEVAN_COUNT);
+    return putText(m_count, com::View(v), DISPID_SIEVAN_COUNT);
 }
 HRESULT Sievan::get_Filtered(BSTR* value) {
     return getText(m_filtered, value);
 }
 HRESULT Sievan::put_Filtered(BSTR v) {
-    return putText(m_filtered, v, DISPID_SIEVAN_FILTERED);
+    return putText(m_filtered, com::View(v), DISPID_SIEVAN_FILTERED);
 }
 
 HRESULT Sievan::get_Done(VARIANT_BOOL* value) {
-    if (value == nullptr)
-        return E_POINTER;
+    if (value == nullptr) return E_POINTER;
     *value = m_done;
     return S_OK;
 }
@@ -120,8 +113,7 @@ HRESULT Sievan::UserControl_ReadProperties(IPropertyBag* PropBag) {
     const com::Variant noFlag = com::Variant::i2(0);
     const com::Variant zero(u"0");
     for (const SievanMember& member : sievanMembers()) {
-        if (member.kind == MemberKind::Method)
-            continue;
+        if (member.kind == MemberKind::Method) continue;
         const bool isFlag = member.kind == MemberKind::BooleanProperty;
         com::Variant value;
         if (HRESULT hr = com::ReadProperty(PropBag, member.name, isFlag ? noFlag : zero, &value);
@@ -141,8 +133,7 @@ HRESULT Sievan::UserControl_WriteProperties(IPropertyBag* PropBag) {
     const com::Variant noFlag = com::Variant::i2(0);
     const com::Variant zero(u"0");
     for (const SievanMember& member : sievanMembers()) {
-        if (member.kind == MemberKind::Method)
-            continue;
+        if (member.kind == MemberKind::Method) continue;
         const bool isFlag = member.kind == MemberKind::BooleanProperty;
         const com::Variant value =
             isFlag ? com::Variant::boolean(m_done) : com::Variant(*textField(member.id));
@@ -154,8 +145,7 @@ HRESULT Sievan::UserControl_WriteProperties(IPropertyBag* PropBag) {
 }
 
 HRESULT Sievan::GetClassID(CLSID* clsid) {
-    if (clsid == nullptr)
-        return E_POINTER;
+    if (clsid == nullptr) return E_POINTER;
     *clsid = CLSID_Sievan;
     return S_OK;
 }
@@ -166,22 +156,19 @@ HRESULT Sievan::InitNew() {
 }
 
 HRESULT Sievan::Load(IPropertyBag* bag, IErrorLog*) {
-    if (bag == nullptr)
-        return E_POINTER;
+    if (bag == nullptr) return E_POINTER;
     return UserControl_ReadProperties(bag);
 }
 
 HRESULT Sievan::Save(IPropertyBag* bag, BOOL, BOOL) {
-    if (bag == nullptr)
-        return E_POINTER;
+    if (bag == nullptr) return E_POINTER;
     return UserControl_WriteProperties(bag);
 }
 
 // ---- size
 
 void Sievan::setSize(float width, float height) {
-    if (width == m_width && height == m_height)
-        return;
+    if (width == m_width && height == m_height) return;
     m_width = width;
     m_height = height;
     UserControl_Resize();
@@ -196,20 +183,16 @@ void Sievan::UserControl_Resize() {
 }
 
 HRESULT Sievan::SetExtent(DWORD drawAspect, SIZEL* size) {
-    if (size == nullptr)
-        return E_POINTER;
-    if (drawAspect != DVASPECT_CONTENT)
-        return E_INVALIDARG;
+    if (size == nullptr) return E_POINTER;
+    if (drawAspect != DVASPECT_CONTENT) return E_INVALIDARG;
     setSize(static_cast<float>(size->cx * kTwipsPerHimetric),
             static_cast<float>(size->cy * kTwipsPerHimetric));
     return S_OK;
 }
 
 HRESULT Sievan::GetExtent(DWORD drawAspect, SIZEL* size) {
-    if (size == nullptr)
-        return E_POINTER;
-    if (drawAspect != DVASPECT_CONTENT)
-        return E_INVALIDARG;
+    if (size == nullptr) return E_POINTER;
+    if (drawAspect != DVASPECT_CONTENT) return E_INVALIDARG;
     size->cx = static_cast<LONG>(std::lround(m_width / kTwipsPerHimetric));
     size->cy = static_cast<LONG>(std::lround(m_height / kTwipsPerHimetric));
     return S_OK;
@@ -218,17 +201,14 @@ HRESULT Sievan::GetExtent(DWORD drawAspect, SIZEL* size) {
 // ---- connection points
 
 HRESULT Sievan::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    if (points != nullptr)
-        *points = nullptr;
+    if (points != nullptr) *points = nullptr;
     return E_NOTIMPL;
 }
 
 HRESULT Sievan::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
-    if (point == nullptr)
-        return E_POINTER;
+    if (point == nullptr) return E_POINTER;
     *point = nullptr;
-    if (!IsEqualIID(iid, IID_IPropertyNotifySink))
-        return CONNECT_E_NOCONNECTION;
+    if (!IsEqualIID(iid, IID_IPropertyNotifySink)) return CONNECT_E_NOCONNECTION;
     *point = &m_notifyPoint;
     m_notifyPoint.AddRef();
     return S_OK;

@@ -74,12 +74,11 @@ private:
     void UserControl_Resize();
 
     HRESULT getText(const std::u16string& field, BSTR* value) const;
-    HRESULT putText(std::u16string& field, BSTR value, DISPID member);
     HRESULT putText(std::u16string& field, std::u16string_view value, DISPID member);
     HRESULT PropertyChanged(DISPID member) { return m_notifyPoint.FireChanged(member); }
     HRESULT resetHarvest();
-    HRESULT stepCounterProperty(HRESULT (STDMETHODCALLTYPE Sievan::*get)(BSTR*),
-                                HRESULT (STDMETHODCALLTYPE Sievan::*put)(BSTR));
+    // Steps the counter property `member` through its put.
+    HRESULT stepCounterProperty(DISPID member);
     HRESULT invokeProperty(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
                            UINT* argErr);
     std::u16string* textField(DISPID member);

@@ -25,8 +25,7 @@ const OLECHAR* describe(HRESULT hr) {
 }
 
 HRESULT raise(HRESULT hr, EXCEPINFO* excepInfo) {
-    if (excepInfo == nullptr)
-        return hr;
+    if (excepInfo == nullptr) return hr;
     *excepInfo = EXCEPINFO{};
     excepInfo->bstrSource = SysAllocString(u"Corvell");
     excepInfo->bstrDescription = SysAllocString(describe(hr));
@@ -44,8 +43,7 @@ HRESULT checkArguments(WORD flags, const DISPPARAMS* params) {
     const UINT expected = isPropertyPut(flags) ? 1 : 0;
     const UINT given = params == nullptr ? 0 : params->cArgs;
     const UINT named = params == nullptr ? 0 : params->cNamedArgs;
-    if (given != expected)
-        return DISP_E_BADPARAMCOUNT;
+    if (given != expected) return DISP_E_BADPARAMCOUNT;
     if (isPropertyPut(flags)) {
         if (named != 1 || params->rgdispidNamedArgs == nullptr ||
             params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
@@ -59,23 +57,19 @@ HRESULT checkArguments(WORD flags, const DISPPARAMS* params) {
 }  // namespace
 
 HRESULT Sievan::GetTypeInfoCount(UINT* count) {
-    if (count == nullptr)
-        return E_POINTER;
+    if (count == nullptr) return E_POINTER;
     *count = 0;
     return S_OK;
 }
 
 HRESULT Sievan::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info != nullptr)
-        *info = nullptr;
+    if (info != nullptr) *info = nullptr;
     return E_NOTIMPL;
 }
 
 HRESULT Sievan::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (!IsEqualIID(riid, GUID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
-    if (names == nullptr || ids == nullptr || count == 0)
-        return E_INVALIDARG;
+    if (!IsEqualIID(riid, GUID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
     const SievanMember* member = names[0] ? findMember(std::u16string_view(names[0])) : nullptr;
     ids[0] = member ? member->id : DISPID_UNKNOWN;
     // Parameter names are not offered for binding.
@@ -85,19 +79,14 @@ HRESULT Sievan::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DI
 
 HRESULT Sievan::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
                        VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) {
-    if (!IsEqualIID(riid, GUID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
-    if (result != nullptr)
-        VariantInit(result);
+    if (!IsEqualIID(riid, GUID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    if (result != nullptr) VariantInit(result);
     const SievanMember* entry = findMember(member);
-    if (entry == nullptr)
-        return DISP_E_MEMBERNOTFOUND;
+    if (entry == nullptr) return DISP_E_MEMBERNOTFOUND;
     if (entry->kind == MemberKind::Method) {
         // A method without arguments may also be read like a property.
-        if ((flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0)
-            return DISP_E_MEMBERNOTFOUND;
-        if (HRESULT hr = checkArguments(DISPATCH_METHOD, params); FAILED(hr))
-            return hr;
+        if ((flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) == 0) return DISP_E_MEMBERNOTFOUND;
+        if (HRESULT hr = checkArguments(DISPATCH_METHOD, params); FAILED(hr)) return hr;
         VARIANT ignored;
         const HRESULT hr = member == DISPID_SIEVAN_CLEAN ? Clean(result ? result : &ignored)
                                                          : Extract(result ? result : &ignored);
@@ -111,29 +100,24 @@ HRESULT Sievan::invokeProperty(DISPID member, WORD flags, DISPPARAMS* params, VA
                                UINT* argErr) {
     const bool isFlag = member == DISPID_SIEVAN_DONE;
     if (isPropertyPut(flags)) {
-        if (HRESULT hr = checkArguments(flags, params); FAILED(hr))
-            return hr;
+        if (HRESULT hr = checkArguments(flags, params); FAILED(hr)) return hr;
         const VARIANT& argument = params->rgvarg[0];
         // A boolean argument is stored as given, so a client may store any
         // 16-bit value in Done; other types convert to the property's type.
-        if (isFlag && argument.vt == VT_BOOL)
-            return put_Done(argument.boolVal);
+        if (isFlag && argument.vt == VT_BOOL) return put_Done(argument.boolVal);
+        if (!isFlag && argument.vt == VT_BSTR)
+            return putText(*textField(member), com::View(argument.bstrVal), member);
         com::Variant value;
         if (FAILED(VariantChangeType(&value, &argument, 0, isFlag ? VT_BOOL : VT_BSTR))) {
-            if (argErr != nullptr)
-                *argErr = 0;
+            if (argErr != nullptr) *argErr = 0;
             return DISP_E_TYPEMISMATCH;
         }
-        if (isFlag)
-            return put_Done(value.boolVal);
+        if (isFlag) return put_Done(value.boolVal);
         return putText(*textField(member), value.text(), member);
     }
-    if ((flags & DISPATCH_PROPERTYGET) == 0)
-        return DISP_E_MEMBERNOTFOUND;
-    if (HRESULT hr = checkArguments(flags, params); FAILED(hr))
-        return hr;
-    if (result == nullptr)
-        return S_OK;
+    if ((flags & DISPATCH_PROPERTYGET) == 0) return DISP_E_MEMBERNOTFOUND;
+    if (HRESULT hr = checkArguments(flags, params); FAILED(hr)) return hr;
+    if (result == nullptr) return S_OK;
     if (isFlag) {
         result->vt = VT_BOOL;
         return get_Done(&result->boolVal);

@@ -7,23 +7,20 @@ PropertyNotifyPoint::~PropertyNotifyPoint() {
 }
 
 HRESULT PropertyNotifyPoint::GetConnectionInterface(IID* iid) {
-    if (iid == nullptr)
-        return E_POINTER;
+    if (iid == nullptr) return E_POINTER;
     *iid = IID_IPropertyNotifySink;
     return S_OK;
 }
 
 HRESULT PropertyNotifyPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
-    if (container == nullptr)
-        return E_POINTER;
+    if (container == nullptr) return E_POINTER;
     *container = m_container;
     m_container->AddRef();
     return S_OK;
 }
 
 HRESULT PropertyNotifyPoint::Advise(IUnknown* sink, DWORD* cookie) {
-    if (sink == nullptr || cookie == nullptr)
-        return E_POINTER;
+    if (sink == nullptr || cookie == nullptr) return E_POINTER;
     *cookie = 0;
     IPropertyNotifySink* notifySink = nullptr;
     if (FAILED(
@@ -36,8 +33,7 @@ HRESULT PropertyNotifyPoint::Advise(IUnknown* sink, DWORD* cookie) {
 
 HRESULT PropertyNotifyPoint::Unadvise(DWORD cookie) {
     for (auto it = m_connections.begin(); it != m_connections.end(); ++it) {
-        if (it->cookie != cookie)
-            continue;
+        if (it->cookie != cookie) continue;
         IPropertyNotifySink* sink = it->sink;
         m_connections.erase(it);
         sink->Release();
@@ -47,12 +43,12 @@ HRESULT PropertyNotifyPoint::Unadvise(DWORD cookie) {
 }
 
 HRESULT PropertyNotifyPoint::EnumConnections(IEnumConnections** connections) {
-    if (connections != nullptr)
-        *connections = nullptr;
+    if (connections != nullptr) *connections = nullptr;
     return E_NOTIMPL;
 }
 
 HRESULT PropertyNotifyPoint::FireChanged(DISPID member) {
+    if (m_connections.empty()) return S_OK;
     HRESULT first = S_OK;
     // A sink may unadvise itself while being told; work on a snapshot.
     const std::vector<Connection> snapshot = m_connections;
@@ -60,8 +56,7 @@ HRESULT PropertyNotifyPoint::FireChanged(DISPID member) {
         connection.sink->AddRef();
         const HRESULT hr = connection.sink->OnChanged(member);
         connection.sink->Release();
-        if (FAILED(hr) && SUCCEEDED(first))
-            first = hr;
+        if (FAILED(hr) && SUCCEEDED(first)) first = hr;
     }
     return first;
 }

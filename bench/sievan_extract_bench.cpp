@@ -1,0 +1,79 @@
+// Extract as the program calls it: put Address, call Extract, get Address,
+// all through IDispatch::Invoke, on typical lines holding one address.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "com/ptr.h"
+#include "com/variant_value.h"
+#include "sievan.h"
+
+namespace {
+
+std::vector<std::u16string> typicalLines(std::size_t count, unsigned seed) {
+    static const char16_t* kShapes[] = {u"contact: ", u"mailto:", u"From: Someone <", u"  ",
+                                        u"Reply-To: \""};
+    static const char16_t* kTails[] = {u"", u">", u".", u";", u"\" ok"};
+    std::mt19937 random(seed);
+    std::vector<std::u16string> lines;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::u16string user;
+        for (int k = 0, n = 6 + random() % 10; k < n; ++k) user += u'a' + random() % 26;
+        const auto number = std::to_string(random() % 100000);
+        std::u16string line = kShapes[random() % 5] + user + u'.';
+        line.append(number.begin(), number.end());
+        line += u"@example-" + std::u16string(1, u'a' + random() % 26) + u".org";
+        line += kTails[random() % 5];
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class Harvest {
+public:
+    Harvest() {
+        corvell::Sievan::Create(IID_IDispatch, m_control.out());
+        m_control.as<IPersistPropertyBag>(IID_IPersistPropertyBag)->InitNew();
+    }
+    std::u16string extract(const std::u16string& line) {
+        com::Variant input(line);
+        com::Variant output;
+        call(DISPID_SIEVAN_ADDRESS, DISPATCH_PROPERTYPUT, &input, nullptr);
+        call(DISPID_SIEVAN_EXTRACT, DISPATCH_METHOD, nullptr, nullptr);
+        call(DISPID_SIEVAN_ADDRESS, DISPATCH_PROPERTYGET, nullptr, &output);
+        return std::u16string(output.text());
+    }
+
+private:
+    void call(DISPID member, WORD flags, VARIANT* argument, VARIANT* result) {
+        DISPID named = DISPID_PROPERTYPUT;
+        DISPPARAMS params{argument, argument ? &named : nullptr, argument ? 1u : 0u,
+                          argument ? 1u : 0u};
+        m_control->Invoke(member, GUID_NULL, 0, flags, &params, result, nullptr, nullptr);
+    }
+    com::Ptr<IDispatch> m_control;
+};
+
+void BM_ExtractTypicalLine(benchmark::State& state) {
+    const auto lines = typicalLines(4096, 1);
+    Harvest harvest;
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(harvest.extract(lines[i++ & 4095]));
+}
+BENCHMARK(BM_ExtractTypicalLine)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// The duplicate test must cost the same however much the control has seen.
+void BM_ExtractAfterRecorded(benchmark::State& state) {
+    Harvest harvest;
+    for (const auto& line : typicalLines(state.range(0), 2)) harvest.extract(line);
+    const auto lines = typicalLines(4096, 3);
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(harvest.extract(lines[i++ & 4095]));
+}
+BENCHMARK(BM_ExtractAfterRecorded)->Arg(1000)->Arg(1000000)->Unit(benchmark::kNanosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
