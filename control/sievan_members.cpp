@@ -20,11 +20,9 @@ char16_t asciiLower(char16_t c) {
 }
 
 bool sameName(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
+    if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
     return true;
 }
 
@@ -36,15 +34,13 @@ std::span<const SievanMember> sievanMembers() {
 
 const SievanMember* findMember(DISPID id) {
     for (const SievanMember& member : kMembers)
-        if (member.id == id)
-            return &member;
+        if (member.id == id) return &member;
     return nullptr;
 }
 
 const SievanMember* findMember(std::u16string_view name) {
     for (const SievanMember& member : kMembers)
-        if (sameName(member.name, name))
-            return &member;
+        if (sameName(member.name, name)) return &member;
     return nullptr;
 }
 

@@ -37,8 +37,7 @@ HRESULT loadLibrary(const std::string& path, LoadedLibrary* library) {
         return S_OK;
     }
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr)
-        return CO_E_DLLNOTFOUND;
+    if (handle == nullptr) return CO_E_DLLNOTFOUND;
     LoadedLibrary loaded{handle,
                          reinterpret_cast<GetClassObjectFn>(dlsym(handle, "DllGetClassObject")),
                          reinterpret_cast<CanUnloadNowFn>(dlsym(handle, "DllCanUnloadNow"))};
@@ -72,55 +71,46 @@ std::vector<std::string> librariesBesideProgram() {
 
 HRESULT classObjectFrom(const std::string& path, REFCLSID clsid, REFIID riid, void** object) {
     LoadedLibrary library;
-    if (HRESULT hr = loadLibrary(path, &library); FAILED(hr))
-        return hr;
+    if (HRESULT hr = loadLibrary(path, &library); FAILED(hr)) return hr;
     return library.getClassObject(clsid, riid, object);
 }
 
 }  // namespace
 
 extern "C" HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid) {
-    if (progId == nullptr || clsid == nullptr)
-        return E_INVALIDARG;
+    if (progId == nullptr || clsid == nullptr) return E_INVALIDARG;
     com::Registry registry;
     if (FAILED(com::Registry::load(com::Registry::defaultPath(), &registry)))
         return REGDB_E_CLASSNOTREG;
     const auto text = registry.value(com::ToUtf8(progId) + "\\CLSID");
-    if (!text)
-        return CO_E_CLASSSTRING;
+    if (!text) return CO_E_CLASSSTRING;
     return com::ParseGuid(*text, clsid) ? S_OK : CO_E_CLASSSTRING;
 }
 
 extern "C" HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID riid,
                                     void** object) {
-    if (object == nullptr)
-        return E_POINTER;
+    if (object == nullptr) return E_POINTER;
     *object = nullptr;
-    if ((context & CLSCTX_INPROC_SERVER) == 0)
-        return REGDB_E_CLASSNOTREG;
+    if ((context & CLSCTX_INPROC_SERVER) == 0) return REGDB_E_CLASSNOTREG;
     com::Registry registry;
     if (SUCCEEDED(com::Registry::load(com::Registry::defaultPath(), &registry))) {
         const auto path = registry.value("CLSID\\" + com::GuidText(clsid) + "\\InprocServer32");
-        if (path)
-            return classObjectFrom(*path, clsid, riid, object);
+        if (path) return classObjectFrom(*path, clsid, riid, object);
     }
     for (const std::string& path : librariesBesideProgram()) {
-        if (SUCCEEDED(classObjectFrom(path, clsid, riid, object)))
-            return S_OK;
+        if (SUCCEEDED(classObjectFrom(path, clsid, riid, object))) return S_OK;
     }
     return REGDB_E_CLASSNOTREG;
 }
 
 extern "C" HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid,
                                     void** object) {
-    if (object == nullptr)
-        return E_POINTER;
+    if (object == nullptr) return E_POINTER;
     *object = nullptr;
     IClassFactory* factory = nullptr;
     HRESULT hr = CoGetClassObject(clsid, context, nullptr, IID_IClassFactory,
                                   reinterpret_cast<void**>(&factory));
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     hr = factory->CreateInstance(outer, riid, object);
     factory->Release();
     return hr;

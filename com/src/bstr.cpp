@@ -21,12 +21,10 @@ extern "C" {
 
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
     constexpr UINT kMaxLength = (std::numeric_limits<std::uint32_t>::max() - kPrefix - 2) / 2;
-    if (length > kMaxLength)
-        return nullptr;
+    if (length > kMaxLength) return nullptr;
     const std::size_t bytes = std::size_t{length} * sizeof(OLECHAR);
     char* block = static_cast<char*>(std::malloc(kPrefix + bytes + sizeof(OLECHAR)));
-    if (block == nullptr)
-        return nullptr;
+    if (block == nullptr) return nullptr;
     BSTR result = reinterpret_cast<BSTR>(block + kPrefix);
     byteLength(result) = static_cast<std::uint32_t>(bytes);
     if (text != nullptr)
@@ -38,16 +36,14 @@ BSTR SysAllocStringLen(const OLECHAR* text, UINT length) {
 }
 
 BSTR SysAllocString(const OLECHAR* text) {
-    if (text == nullptr)
-        return nullptr;
+    if (text == nullptr) return nullptr;
     UINT length = 0;
     while (text[length] != 0) ++length;
     return SysAllocStringLen(text, length);
 }
 
 void SysFreeString(BSTR text) {
-    if (text != nullptr)
-        std::free(reinterpret_cast<char*>(text) - kPrefix);
+    if (text != nullptr) std::free(reinterpret_cast<char*>(text) - kPrefix);
 }
 
 UINT SysStringByteLen(BSTR text) {

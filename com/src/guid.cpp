@@ -17,12 +17,9 @@ std::string GuidText(REFGUID g) {
 namespace {
 
 int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
@@ -31,19 +28,16 @@ int hexValue(char c) {
 bool ParseGuid(std::string_view text, GUID* guid) {
     // Positions of the 32 hex digits within the 38-character braced form.
     static constexpr std::string_view kShape = "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
-    if (text.size() != kShape.size())
-        return false;
+    if (text.size() != kShape.size()) return false;
     std::uint8_t bytes[16] = {};
     int nibble = 0;
     for (std::size_t i = 0; i < kShape.size(); ++i) {
         if (kShape[i] != 'X') {
-            if (text[i] != kShape[i])
-                return false;
+            if (text[i] != kShape[i]) return false;
             continue;
         }
         const int value = hexValue(text[i]);
-        if (value < 0)
-            return false;
+        if (value < 0) return false;
         bytes[nibble / 2] = static_cast<std::uint8_t>(bytes[nibble / 2] << 4 | value);
         ++nibble;
     }
@@ -127,15 +121,13 @@ std::u16string FromUtf8(std::string_view text) {
 
 extern "C" int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int capacity) {
     const std::string text = com::GuidText(guid);
-    if (buffer == nullptr || capacity < static_cast<int>(text.size()) + 1)
-        return 0;
+    if (buffer == nullptr || capacity < static_cast<int>(text.size()) + 1) return 0;
     for (std::size_t i = 0; i < text.size(); ++i) buffer[i] = static_cast<OLECHAR>(text[i]);
     buffer[text.size()] = 0;
     return static_cast<int>(text.size()) + 1;
 }
 
 extern "C" HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid) {
-    if (text == nullptr || clsid == nullptr)
-        return E_INVALIDARG;
+    if (text == nullptr || clsid == nullptr) return E_INVALIDARG;
     return com::ParseGuid(com::ToUtf8(text), clsid) ? S_OK : CO_E_CLASSSTRING;
 }

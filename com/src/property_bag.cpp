@@ -21,57 +21,45 @@ double asNumber(const VARIANT& v) {
 }  // namespace
 
 bool VariantsEqual(const VARIANT& a, const VARIANT& b) {
-    if (a.vt == VT_BSTR && b.vt == VT_BSTR)
-        return View(a.bstrVal) == View(b.bstrVal);
-    if (a.vt == VT_EMPTY && b.vt == VT_EMPTY)
-        return true;
-    if (isNumber(a.vt) && isNumber(b.vt))
-        return asNumber(a) == asNumber(b);
+    if (a.vt == VT_BSTR && b.vt == VT_BSTR) return View(a.bstrVal) == View(b.bstrVal);
+    if (a.vt == VT_EMPTY && b.vt == VT_EMPTY) return true;
+    if (isNumber(a.vt) && isNumber(b.vt)) return asNumber(a) == asNumber(b);
     return false;
 }
 
 HRESULT ReadProperty(IPropertyBag* bag, LPCOLESTR name, const VARIANT& fallback, VARIANT* value) {
-    if (bag == nullptr || value == nullptr)
-        return E_POINTER;
+    if (bag == nullptr || value == nullptr) return E_POINTER;
     VariantClear(value);
     const HRESULT hr = bag->Read(name, value, nullptr);
-    if (hr == E_INVALIDARG)
-        return VariantCopy(value, &fallback);
+    if (hr == E_INVALIDARG) return VariantCopy(value, &fallback);
     return hr;
 }
 
 HRESULT WriteProperty(IPropertyBag* bag, LPCOLESTR name, const VARIANT& value,
                       const VARIANT& fallback) {
-    if (bag == nullptr)
-        return E_POINTER;
-    if (VariantsEqual(value, fallback))
-        return S_OK;
+    if (bag == nullptr) return E_POINTER;
+    if (VariantsEqual(value, fallback)) return S_OK;
     Variant copy(value);
     return bag->Write(name, &copy);
 }
 
 MemoryPropertyBag::Entry* MemoryPropertyBag::find(std::u16string_view name) {
     for (Entry& entry : m_entries)
-        if (entry.name == name)
-            return &entry;
+        if (entry.name == name) return &entry;
     return nullptr;
 }
 
 HRESULT MemoryPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
-    if (name == nullptr || value == nullptr)
-        return E_POINTER;
+    if (name == nullptr || value == nullptr) return E_POINTER;
     m_accessLog.emplace_back(name);
     const Entry* entry = find(name);
-    if (entry == nullptr)
-        return E_INVALIDARG;
-    if (value->vt == VT_EMPTY)
-        return VariantCopy(value, &entry->value);
+    if (entry == nullptr) return E_INVALIDARG;
+    if (value->vt == VT_EMPTY) return VariantCopy(value, &entry->value);
     return VariantChangeType(value, &entry->value, 0, value->vt);
 }
 
 HRESULT MemoryPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
-    if (name == nullptr || value == nullptr)
-        return E_POINTER;
+    if (name == nullptr || value == nullptr) return E_POINTER;
     m_accessLog.emplace_back(name);
     if (Entry* entry = find(name)) {
         entry->value = Variant(*value);

@@ -65,23 +65,19 @@ HRESULT Registry::load(const std::string& path, Registry* registry) {
     registry->m_path = path;
     registry->m_keys.clear();
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::filesystem::exists(path) ? E_FAIL : S_OK;
+    if (!in) return std::filesystem::exists(path) ? E_FAIL : S_OK;
     std::string line;
     std::map<std::string, std::string, std::less<>>* current = nullptr;
     while (std::getline(in, line)) {
-        if (line.empty() || line[0] == ';')
-            continue;
+        if (line.empty() || line[0] == ';') continue;
         if (line.front() == '[' && line.back() == ']') {
             current = &registry->m_keys[line.substr(1, line.size() - 2)];
             continue;
         }
         const auto equals = line.find('=');
-        if (current == nullptr || equals == std::string::npos)
-            return E_FAIL;
+        if (current == nullptr || equals == std::string::npos) return E_FAIL;
         std::string name = line.substr(0, equals);
-        if (name == "@")
-            name.clear();
+        if (name == "@") name.clear();
         (*current)[name] = unescape(std::string_view(line).substr(equals + 1));
     }
     return in.bad() ? E_FAIL : S_OK;
@@ -118,11 +114,9 @@ HRESULT Registry::save() const {
 
 std::optional<std::string> Registry::value(std::string_view key, std::string_view name) const {
     const auto k = m_keys.find(key);
-    if (k == m_keys.end())
-        return std::nullopt;
+    if (k == m_keys.end()) return std::nullopt;
     const auto v = k->second.find(name);
-    if (v == k->second.end())
-        return std::nullopt;
+    if (v == k->second.end()) return std::nullopt;
     return v->second;
 }
 

@@ -26,11 +26,9 @@ public:
     explicit ClassFactory(const ClassEntry& entry) : m_entry(entry) {}
 
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
-        if (object == nullptr)
-            return E_POINTER;
+        if (object == nullptr) return E_POINTER;
         *object = nullptr;
-        if (outer != nullptr)
-            return CLASS_E_NOAGGREGATION;
+        if (outer != nullptr) return CLASS_E_NOAGGREGATION;
         return m_entry.createInstance(riid, object);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
@@ -50,8 +48,7 @@ private:
 
 std::string modulePathOf(const void* address) {
     Dl_info info{};
-    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr)
-        return {};
+    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr) return {};
     std::error_code error;
     const auto path = std::filesystem::canonical(info.dli_fname, error);
     return error ? std::string(info.dli_fname) : path.string();
@@ -121,11 +118,9 @@ LONG ModuleLockCount() {
 
 HRESULT RegisterServer(const ServerDescription& server) {
     const std::string modulePath = modulePathOf(&server);
-    if (modulePath.empty())
-        return SELFREG_E_CLASS;
+    if (modulePath.empty()) return SELFREG_E_CLASS;
     Registry registry;
-    if (FAILED(Registry::load(Registry::defaultPath(), &registry)))
-        return SELFREG_E_CLASS;
+    if (FAILED(Registry::load(Registry::defaultPath(), &registry))) return SELFREG_E_CLASS;
     recordTypeLib(registry, server, modulePath);
     for (const ClassEntry& entry : server.classes) recordClass(registry, server, entry, modulePath);
     return SUCCEEDED(registry.save()) ? S_OK : SELFREG_E_CLASS;
@@ -133,8 +128,7 @@ HRESULT RegisterServer(const ServerDescription& server) {
 
 HRESULT UnregisterServer(const ServerDescription& server) {
     Registry registry;
-    if (FAILED(Registry::load(Registry::defaultPath(), &registry)))
-        return SELFREG_E_CLASS;
+    if (FAILED(Registry::load(Registry::defaultPath(), &registry))) return SELFREG_E_CLASS;
     bool changed = registry.removeTree("TypeLib\\" + GuidText(*server.typeLib.libid));
     for (const InterfaceEntry& itf : server.interfaces)
         changed |= registry.removeTree("Interface\\" + GuidText(*itf.iid));
@@ -142,22 +136,18 @@ HRESULT UnregisterServer(const ServerDescription& server) {
         changed |= registry.removeTree("CLSID\\" + GuidText(*entry.clsid));
         changed |= registry.removeTree(entry.progId);
     }
-    if (!changed)
-        return S_OK;
+    if (!changed) return S_OK;
     return SUCCEEDED(registry.save()) ? S_OK : SELFREG_E_CLASS;
 }
 
 HRESULT GetClassObject(const ServerDescription& server, REFCLSID clsid, REFIID riid,
                        void** object) {
-    if (object == nullptr)
-        return E_POINTER;
+    if (object == nullptr) return E_POINTER;
     *object = nullptr;
     for (const ClassEntry& entry : server.classes) {
-        if (!IsEqualCLSID(*entry.clsid, clsid))
-            continue;
+        if (!IsEqualCLSID(*entry.clsid, clsid)) continue;
         auto* factory = new (std::nothrow) ClassFactory(entry);
-        if (factory == nullptr)
-            return E_OUTOFMEMORY;
+        if (factory == nullptr) return E_OUTOFMEMORY;
         const HRESULT hr = factory->QueryInterface(riid, object);
         factory->Release();
         return hr;

@@ -23,33 +23,27 @@ std::u16string_view trimmed(std::u16string_view text) {
 }
 
 bool equalsIgnoringAsciiCase(std::u16string_view text, std::string_view word) {
-    if (text.size() != word.size())
-        return false;
+    if (text.size() != word.size()) return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] > 0x7F || std::tolower(static_cast<int>(text[i])) != word[i])
-            return false;
+        if (text[i] > 0x7F || std::tolower(static_cast<int>(text[i])) != word[i]) return false;
     }
     return true;
 }
 
 // "&H1F" and "&O17" radix forms.
 bool parseRadix(std::u16string_view text, double* out) {
-    if (text.size() < 3 || text[0] != u'&')
-        return false;
+    if (text.size() < 3 || text[0] != u'&') return false;
     const OLECHAR kind = text[1];
     const int base = (kind == u'H' || kind == u'h') ? 16 : (kind == u'O' || kind == u'o') ? 8 : 0;
-    if (base == 0)
-        return false;
+    if (base == 0) return false;
     std::string digits;
     for (OLECHAR c : text.substr(2)) {
-        if (c > 0x7F)
-            return false;
+        if (c > 0x7F) return false;
         digits.push_back(static_cast<char>(c));
     }
     unsigned long long value = 0;
     auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, base);
-    if (error != std::errc{} || end != digits.data() + digits.size())
-        return false;
+    if (error != std::errc{} || end != digits.data() + digits.size()) return false;
     *out = static_cast<double>(value);
     return true;
 }
@@ -69,39 +63,33 @@ HRESULT parseDecimal(std::u16string_view text, double* out) {
     };
     auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
     take([](char c) { return c == '+' || c == '-'; });
-    if (ascii.size() > 1)
-        return DISP_E_TYPEMISMATCH;
+    if (ascii.size() > 1) return DISP_E_TYPEMISMATCH;
     std::size_t digits = take(isDigit);
     if (i < text.size() && text[i] == u'.') {
         ascii.push_back('.');
         ++i;
         digits += take(isDigit);
     }
-    if (digits == 0)
-        return DISP_E_TYPEMISMATCH;
+    if (digits == 0) return DISP_E_TYPEMISMATCH;
     if (i < text.size() &&
         (text[i] == u'e' || text[i] == u'E' || text[i] == u'd' || text[i] == u'D')) {
         ascii.push_back('e');
         ++i;
         if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
             ascii.push_back(static_cast<char>(text[i++]));
-        if (take(isDigit) == 0)
-            return DISP_E_TYPEMISMATCH;
+        if (take(isDigit) == 0) return DISP_E_TYPEMISMATCH;
     }
-    if (i != text.size())
-        return DISP_E_TYPEMISMATCH;
+    if (i != text.size()) return DISP_E_TYPEMISMATCH;
     static locale_t cLocale = newlocale(LC_NUMERIC_MASK, "C", nullptr);
     const double value = strtod_l(ascii.c_str(), nullptr, cLocale);
-    if (std::isinf(value))
-        return DISP_E_OVERFLOW;
+    if (std::isinf(value)) return DISP_E_OVERFLOW;
     *out = value;
     return S_OK;
 }
 
 HRESULT parseNumber(std::u16string_view text, double* out) {
     text = trimmed(text);
-    if (parseRadix(text, out))
-        return S_OK;
+    if (parseRadix(text, out)) return S_OK;
     return parseDecimal(text, out);
 }
 
@@ -138,8 +126,7 @@ HRESULT toDouble(const VARIANT& v, double* out) {
         *out = numericValue(v);
         return S_OK;
     }
-    if (v.vt == VT_BSTR)
-        return parseNumber(textOf(v.bstrVal), out);
+    if (v.vt == VT_BSTR) return parseNumber(textOf(v.bstrVal), out);
     return DISP_E_TYPEMISMATCH;
 }
 
@@ -156,8 +143,7 @@ HRESULT toBoolean(const VARIANT& v, VARIANT_BOOL* out) {
         }
     }
     double number = 0;
-    if (HRESULT hr = toDouble(v, &number); FAILED(hr))
-        return hr;
+    if (HRESULT hr = toDouble(v, &number); FAILED(hr)) return hr;
     *out = number != 0 ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }
@@ -166,8 +152,7 @@ HRESULT toBoolean(const VARIANT& v, VARIANT_BOOL* out) {
 template <class Int>
 HRESULT toInteger(const VARIANT& v, Int* out) {
     double number = 0;
-    if (HRESULT hr = toDouble(v, &number); FAILED(hr))
-        return hr;
+    if (HRESULT hr = toDouble(v, &number); FAILED(hr)) return hr;
     const double rounded = std::nearbyint(number);
     if (!(rounded >= std::numeric_limits<Int>::min() && rounded <= std::numeric_limits<Int>::max()))
         return DISP_E_OVERFLOW;
@@ -187,8 +172,7 @@ HRESULT toText(const VARIANT& v, BSTR* out) {
             *out = SysAllocString(v.boolVal != 0 ? u"True" : u"False");
             break;
         default:
-            if (!isNumeric(v.vt))
-                return DISP_E_TYPEMISMATCH;
+            if (!isNumeric(v.vt)) return DISP_E_TYPEMISMATCH;
             return VarBstrFromR8(numericValue(v), 0, 0, out);
     }
     return *out == nullptr ? E_OUTOFMEMORY : S_OK;
@@ -198,8 +182,7 @@ HRESULT toText(const VARIANT& v, BSTR* out) {
 HRESULT dereference(const VARIANT& src, VARIANT* out) {
     VariantInit(out);
     const VARTYPE base = src.vt & ~VT_BYREF;
-    if (src.pvarVal == nullptr)
-        return E_POINTER;
+    if (src.pvarVal == nullptr) return E_POINTER;
     out->vt = base;
     switch (base) {
         case VT_VARIANT:
@@ -236,16 +219,14 @@ void VariantInit(VARIANT* v) {
 }
 
 HRESULT VariantClear(VARIANT* v) {
-    if (v == nullptr)
-        return E_INVALIDARG;
+    if (v == nullptr) return E_INVALIDARG;
     switch (v->vt) {
         case VT_BSTR:
             SysFreeString(v->bstrVal);
             break;
         case VT_UNKNOWN:
         case VT_DISPATCH:
-            if (v->punkVal != nullptr)
-                v->punkVal->Release();
+            if (v->punkVal != nullptr) v->punkVal->Release();
             break;
         default:
             break;
@@ -255,15 +236,12 @@ HRESULT VariantClear(VARIANT* v) {
 }
 
 HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) {
-    if (dest == nullptr || src == nullptr)
-        return E_INVALIDARG;
-    if (dest == src)
-        return S_OK;
+    if (dest == nullptr || src == nullptr) return E_INVALIDARG;
+    if (dest == src) return S_OK;
     VARIANT copy = *src;
     if (src->vt == VT_BSTR) {
         copy.bstrVal = SysAllocStringLen(src->bstrVal, SysStringLen(src->bstrVal));
-        if (copy.bstrVal == nullptr && src->bstrVal != nullptr)
-            return E_OUTOFMEMORY;
+        if (copy.bstrVal == nullptr && src->bstrVal != nullptr) return E_OUTOFMEMORY;
     } else if ((src->vt == VT_UNKNOWN || src->vt == VT_DISPATCH) && src->punkVal != nullptr) {
         src->punkVal->AddRef();
     }
@@ -273,12 +251,10 @@ HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) {
 }
 
 HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTYPE vt) {
-    if (dest == nullptr || src == nullptr)
-        return E_INVALIDARG;
+    if (dest == nullptr || src == nullptr) return E_INVALIDARG;
     if ((src->vt & VT_BYREF) != 0) {
         VARIANT byValue;
-        if (HRESULT hr = dereference(*src, &byValue); FAILED(hr))
-            return hr;
+        if (HRESULT hr = dereference(*src, &byValue); FAILED(hr)) return hr;
         return VariantChangeType(dest, &byValue, flags, vt);
     }
     VARIANT result;
@@ -307,30 +283,24 @@ HRESULT VariantChangeType(VARIANT* dest, const VARIANT* src, USHORT flags, VARTY
             hr = DISP_E_BADVARTYPE;
             break;
     }
-    if (FAILED(hr))
-        return hr;
+    if (FAILED(hr)) return hr;
     VariantClear(dest);  // after the conversion, since dest may be src
     *dest = result;
     return S_OK;
 }
 
 HRESULT VarR8FromStr(LPCOLESTR text, LCID, ULONG, double* out) {
-    if (out == nullptr)
-        return E_POINTER;
+    if (out == nullptr) return E_POINTER;
     return parseNumber(text ? std::u16string_view(text) : std::u16string_view(), out);
 }
 
 HRESULT VarBstrFromR8(double value, LCID, ULONG, BSTR* out) {
-    if (out == nullptr)
-        return E_POINTER;
-    if (!std::isfinite(value))
-        return DISP_E_OVERFLOW;
-    if (value == 0)
-        value = 0;  // no "-0"
+    if (out == nullptr) return E_POINTER;
+    if (!std::isfinite(value)) return DISP_E_OVERFLOW;
+    if (value == 0) value = 0;  // no "-0"
     char buffer[32];
     auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    if (error != std::errc{})
-        return DISP_E_OVERFLOW;
+    if (error != std::errc{}) return DISP_E_OVERFLOW;
     std::u16string text;
     for (const char* p = buffer; p != end; ++p) text.push_back(*p == 'e' ? u'E' : char16_t(*p));
     *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
