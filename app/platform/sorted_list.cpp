@@ -3,6 +3,32 @@
 #include <algorithm>
 
 namespace rosterly {
+namespace {
+
+// The text ordinary comparison orders as QString::compare orders without
+// regard to case. Lists are mostly lower-case ASCII addresses: those share
+// the item's own data, other ASCII text is lowered directly, and only the
+// rest takes Qt's general (and much slower) case folding.
+QString sortKey(const QString& item) {
+    bool ascii = true;
+    bool upper = false;
+    for (QChar c : item) {
+        ascii = ascii && c.unicode() < 0x80;
+        upper = upper || (c >= u'A' && c <= u'Z');
+    }
+    if (!ascii) return item.toCaseFolded();
+    if (!upper) return item;
+    QString key = item;
+    for (QChar& c : key)
+        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + (u'a' - u'A'));
+    return key;
+}
+
+bool keyLess(const SortedList::Entry& a, const SortedList::Entry& b) {
+    return a.key < b.key;
+}
+
+}  // namespace
 
 void SortedList::clear() {
     m_items.clear();
@@ -11,7 +37,7 @@ void SortedList::clear() {
 }
 
 void SortedList::addItem(const QString& item) {
-    m_items.push_back({item.toCaseFolded(), item});
+    m_items.push_back({sortKey(item), item});
 }
 
 void SortedList::addItems(const QStringList& items) {
@@ -33,14 +59,12 @@ QString SortedList::selectedText() const {
 }
 
 void SortedList::putInOrder() const {
-    if (m_ordered == m_items.size())
-        return;
-    const auto byKey = [](const Entry& a, const Entry& b) { return a.key < b.key; };
+    if (m_ordered == m_items.size()) return;
     const auto tail = m_items.begin() + static_cast<std::ptrdiff_t>(m_ordered);
     // Both steps are stable and the new items all follow the old ones, so
     // equal items keep the order in which they were added.
-    std::stable_sort(tail, m_items.end(), byKey);
-    std::inplace_merge(m_items.begin(), tail, m_items.end(), byKey);
+    std::stable_sort(tail, m_items.end(), keyLess);
+    std::inplace_merge(m_items.begin(), tail, m_items.end(), keyLess);
     m_ordered = m_items.size();
 }
 

@@ -32,12 +32,12 @@ public:
     // The selected item's text; empty when nothing is selected.
     QString selectedText() const;
 
-private:
     struct Entry {
-        QString key;  // case-folded: ordinary comparison of keys is case-blind
+        QString key;  // ordinary comparison of keys orders items case-blind
         QString text;
     };
 
+private:
     void putInOrder() const;
 
     mutable std::vector<Entry> m_items;
