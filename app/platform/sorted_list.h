@@ -5,9 +5,9 @@
 //
 // Adding is cheap: items are appended and put in order the next time the list
 // is read, by one stable sort of the new items merged into the ordered ones.
-// Filling the list and then reading it back costs O(n log n) in all, so a
-// million items sort in well under a second; reading between single adds
-// costs one merge per read.
+// Filling the list and then reading it back costs O(n log n) in all: a
+// million lower-case addresses take about a second; reading between single
+// adds costs one merge per read.
 #pragma once
 
 #include <QString>
@@ -32,6 +32,7 @@ public:
     // The selected item's text; empty when nothing is selected.
     QString selectedText() const;
 
+    // An item and the key it is ordered by.
     struct Entry {
         QString key;  // ordinary comparison of keys orders items case-blind
         QString text;
