@@ -57,8 +57,8 @@ TEST_F(DomainGroupsTest, OnlyTheSameWholeAddressIsAlreadyPresent) {
     EXPECT_EQ(groups.add("xb@b.cc", {}), Placement::Added);
     EXPECT_EQ(groups.add("b@b.cc", {}), Placement::Added);
     EXPECT_EQ(groups.add("b@b.cc", {}), Placement::AlreadyPresent);
-    EXPECT_EQ(groups.add("B@b.CC", {}), Placement::AlreadyPresent);
-    EXPECT_EQ(allGroups(), (std::vector<QStringList>{{"xb@b.cc", "b@b.cc"}}));
+    EXPECT_EQ(groups.add("B@b.CC", {}), Placement::Added);
+    EXPECT_EQ(allGroups(), (std::vector<QStringList>{{"xb@b.cc", "b@b.cc", "B@b.CC"}}));
 }
 
 TEST_F(DomainGroupsTest, IgnoresTheTypedDomainExactlyAfterTrimmingAndLowerCasing) {

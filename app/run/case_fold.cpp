@@ -40,6 +40,11 @@ void foldFrom(QString& text, qsizetype from) {
 
 }  // namespace
 
+bool isCaseFolded(QStringView text) {
+    const qsizetype from = firstChangeOf(text);
+    return from == text.size() || caseFolded(text.sliced(from)) == text.sliced(from);
+}
+
 QString caseFolded(QStringView text) {
     QString folded = text.toString();
     foldFrom(folded, firstChangeOf(text));

@@ -11,6 +11,9 @@ namespace rosterly {
 // the order of QString::compare(a, b, Qt::CaseInsensitive), the sorted list box's order.
 QString caseFolded(QStringView text);
 
+// True when caseFolded(text) == text.
+bool isCaseFolded(QStringView text);
+
 // As above; shares the text's data when folding changes nothing, as for lower-case ASCII.
 QString caseFolded(const QString& text);
 

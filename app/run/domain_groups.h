@@ -42,13 +42,14 @@ public:
 
     // Puts `address` into its domain's group, starting the group when it is the domain's
     // first. Ignored: the address's domain is the ignored one; it goes into no group.
-    // AlreadyPresent: its group holds the same address (compared without regard to case).
+    // AlreadyPresent: its group holds exactly the same address.
     Placement add(const QString& address, const IgnoredDomain& ignored);
 
     qsizetype groupCount() const { return qsizetype(m_groups.size()); }
     // All addresses in all groups.
-    qsizetype addressCount() const { return m_present.size(); }
-    const QStringList& group(qsizetype index) const { return m_groups[size_t(index)]; }
+    qsizetype addressCount() const { return qsizetype(m_members.size()); }
+    // The group's addresses in order; groups are numbered from 0.
+    QStringList group(qsizetype index) const;
     // The group's addresses, each followed by CR LF.
     QString groupText(qsizetype index) const;
 
@@ -60,9 +61,23 @@ public:
     void clear();
 
 private:
-    std::vector<QStringList> m_groups;
+    // Groups are chains through one array, so adding an address never moves others.
+    struct Member {
+        QString address;
+        qsizetype next;  // the group's next member, or -1
+    };
+    struct Group {
+        qsizetype first;
+        qsizetype last;
+    };
+
+    qsizetype groupOfDomain(QStringView address);
+    const QString* addressAt(qsizetype group, qsizetype k) const;
+
+    std::vector<Member> m_members;
+    std::vector<Group> m_groups;
     QHash<QString, qsizetype> m_groupOfDomain;  // folded, trimmed domain part -> group index
-    QSet<QString> m_present;                    // folded addresses of all groups
+    QSet<QString> m_present;                    // every grouped address
 };
 
 }  // namespace rosterly
