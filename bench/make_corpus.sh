@@ -14,7 +14,8 @@ seed=$(mktemp)
 trap 'rm -f "$seed"' EXIT
 
 # One pass over the sources: plain files as they are, compressed ones unpacked. Binary files
-# are skipped; CR LF line ends are made from LF ones. Reading stops once there is enough.
+# are skipped, NUL bytes dropped (grep would take the corpus for binary); CR LF line ends are
+# made from LF ones. Reading stops once there is enough.
 {
     find /usr/share/doc /usr/share/common-licenses -type f \( -name '*.gz' -o ! -name '*.*' \
         -o -name '*.txt' -o -name '*.md' -o -name '*.html' -o -name 'changelog*' \) 2>/dev/null
@@ -27,7 +28,7 @@ trap 'rm -f "$seed"' EXIT
     esac
     # 141: the reader has enough and closed the pipe.
     [ "$status" -ne 141 ] || break
-done | sed 's/\r$//; s/$/\r/' | head -c "$want" >"$seed" || true
+done | tr -d '\000' | sed 's/\r$//; s/$/\r/' | head -c "$want" >"$seed" || true
 
 size=$(stat -c %s "$seed")
 if [ "$size" -eq 0 ]; then
