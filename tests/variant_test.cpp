@@ -57,8 +57,9 @@ TEST_P(ReadNumberTest, ReadsThePlatformsNumberForms) {
     double value = -12345;
     EXPECT_EQ(VarR8FromStr(c.text.c_str(), 0, 0, &value), c.expected)
         << std::string(c.text.begin(), c.text.end());
-    if (c.expected == S_OK)
+    if (c.expected == S_OK) {
         EXPECT_DOUBLE_EQ(value, c.value);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -103,8 +104,9 @@ TEST(VariantTest, BooleanConversions) {
     for (const Case& c : cases) {
         com::Variant result;
         EXPECT_EQ(VariantChangeType(&result, &c.from, 0, VT_BOOL), c.expected);
-        if (c.expected == S_OK)
+        if (c.expected == S_OK) {
             EXPECT_EQ(result.boolVal, c.value);
+        }
     }
     com::Variant flag = com::Variant::boolean(VARIANT_TRUE);
     ASSERT_EQ(VariantChangeType(&flag, &flag, 0, VT_BSTR), S_OK);
