@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libcurl4-openssl-dev
     unrtf
-    xvfb xauth
+    xvfb xauth imagemagick x11-utils
     python3
 )
 
