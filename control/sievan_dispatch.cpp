@@ -9,7 +9,7 @@ namespace corvell {
 
 namespace {
 
-const OLECHAR* describe(HRESULT hr) {
+const char16_t* describe(HRESULT hr) {
     switch (hr) {
         case CTL_E_TYPEMISMATCH:
             return u"Type mismatch";
@@ -70,7 +70,8 @@ HRESULT Sievan::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 HRESULT Sievan::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (!IsEqualIID(riid, GUID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
-    const SievanMember* member = names[0] ? findMember(std::u16string_view(names[0])) : nullptr;
+    const SievanMember* member =
+        names[0] ? findMember(std::u16string_view(com::Chars(names[0]))) : nullptr;
     ids[0] = member ? member->id : DISPID_UNKNOWN;
     // Parameter names are not offered for binding.
     for (UINT i = 1; i < count; ++i) ids[i] = DISPID_UNKNOWN;

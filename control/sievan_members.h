@@ -13,7 +13,7 @@ enum class MemberKind { Method, TextProperty, BooleanProperty };
 
 struct SievanMember {
     DISPID id;
-    const OLECHAR* name;  // member name; for properties also the bag key and notification name
+    const char16_t* name;  // member name; for properties also the bag key and notification name
     MemberKind kind;
 };
 

@@ -51,8 +51,8 @@ MemoryPropertyBag::Entry* MemoryPropertyBag::find(std::u16string_view name) {
 
 HRESULT MemoryPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
     if (name == nullptr || value == nullptr) return E_POINTER;
-    m_accessLog.emplace_back(name);
-    const Entry* entry = find(name);
+    m_accessLog.emplace_back(Chars(name));
+    const Entry* entry = find(Chars(name));
     if (entry == nullptr) return E_INVALIDARG;
     if (value->vt == VT_EMPTY) return VariantCopy(value, &entry->value);
     return VariantChangeType(value, &entry->value, 0, value->vt);
@@ -60,12 +60,12 @@ HRESULT MemoryPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
 
 HRESULT MemoryPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
     if (name == nullptr || value == nullptr) return E_POINTER;
-    m_accessLog.emplace_back(name);
-    if (Entry* entry = find(name)) {
+    m_accessLog.emplace_back(Chars(name));
+    if (Entry* entry = find(Chars(name))) {
         entry->value = Variant(*value);
         return S_OK;
     }
-    m_entries.push_back({std::u16string(name), Variant(*value)});
+    m_entries.push_back({std::u16string(Chars(name)), Variant(*value)});
     return S_OK;
 }
 

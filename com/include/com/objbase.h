@@ -2,6 +2,10 @@
 // instances of it.
 #pragma once
 
+#ifdef _WIN32
+#include "com/win32.h"
+#else
+
 #include "com/unknwn.h"
 
 #define CLSCTX_INPROC_SERVER 0x1
@@ -25,3 +29,5 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
 // Unloads the libraries whose DllCanUnloadNow answers S_OK.
 void CoFreeUnusedLibraries();
 }
+
+#endif  // _WIN32

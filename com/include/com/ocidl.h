@@ -3,6 +3,10 @@
 // the control's extent.
 #pragma once
 
+#ifdef _WIN32
+#include "com/win32.h"
+#else
+
 #include "com/unknwn.h"
 
 DEFINE_COM_IID(IID_IPersist, 0x0000010C, 0x0000, 0x0000, 0xC0, 0, 0, 0, 0, 0, 0, 0x46);
@@ -97,3 +101,5 @@ struct IControlExtent : IUnknown {
 protected:
     ~IControlExtent() = default;
 };
+
+#endif  // _WIN32

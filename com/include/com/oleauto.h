@@ -2,6 +2,10 @@
 // with the platform's layouts and ownership rules.
 #pragma once
 
+#ifdef _WIN32
+#include "com/win32.h"
+#else
+
 #include "com/base.h"
 
 // A BSTR points at the first code unit of a NUL-terminated UTF-16 text whose
@@ -126,3 +130,5 @@ struct EXCEPINFO {
     HRESULT(STDMETHODCALLTYPE* pfnDeferredFillIn)(EXCEPINFO*);
     SCODE scode;
 };
+
+#endif  // _WIN32

@@ -23,6 +23,19 @@ HRESULT WriteProperty(IPropertyBag* bag, LPCOLESTR name, const VARIANT& value,
 // Whether two automation values are equal in the sense WriteProperty uses.
 bool VariantsEqual(const VARIANT& a, const VARIANT& b);
 
+#ifdef _WIN32
+// Keys given as the layer's text (char16_t); the platform's OLECHAR differs
+// in type only.
+inline HRESULT ReadProperty(IPropertyBag* bag, const char16_t* name, const VARIANT& fallback,
+                            VARIANT* value) {
+    return ReadProperty(bag, reinterpret_cast<LPCOLESTR>(name), fallback, value);
+}
+inline HRESULT WriteProperty(IPropertyBag* bag, const char16_t* name, const VARIANT& value,
+                             const VARIANT& fallback) {
+    return WriteProperty(bag, reinterpret_cast<LPCOLESTR>(name), value, fallback);
+}
+#endif
+
 // An ordered, in-memory bag: entries keep the order of their first write.
 // Read converts to the caller's requested type (value->vt on entry).
 class MemoryPropertyBag final : public Object<IPropertyBag> {

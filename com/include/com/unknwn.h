@@ -1,6 +1,10 @@
 // The core interfaces, laid out as the platform lays out their virtual tables.
 #pragma once
 
+#ifdef _WIN32
+#include "com/win32.h"
+#else
+
 #include "com/oleauto.h"
 
 #define DEFINE_COM_IID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
@@ -42,3 +46,5 @@ struct IClassFactory : IUnknown {
 protected:
     ~IClassFactory() = default;
 };
+
+#endif  // _WIN32

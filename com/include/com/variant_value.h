@@ -9,8 +9,14 @@
 
 namespace com {
 
+// The layer's view of platform text: OLECHAR is char16_t here and wchar_t on
+// Windows, both 16-bit UTF-16 code units.
+inline const char16_t* Chars(const OLECHAR* text) {
+    return reinterpret_cast<const char16_t*>(text);
+}
+
 inline std::u16string_view View(BSTR text) {
-    return {text ? text : u"", SysStringLen(text)};
+    return {text ? Chars(text) : u"", SysStringLen(text)};
 }
 
 class Bstr {
