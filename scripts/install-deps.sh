@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs every package Rosterly needs to build, run and test, from Debian's
-# archive. Idempotent: quiet and quick when everything is present.
+# archive, plus any further packages named as arguments. Idempotent: quiet
+# and quick when everything is present.
 set -euo pipefail
 
-packages=(
+packages=("$@"
+
     build-essential cmake ninja-build pkg-config git
     clang libclang-rt-14-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev

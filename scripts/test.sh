@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything, and runs every test: the
 # normal build, the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a short fuzzing run of the address scanner.
+# UndefinedBehaviorSanitizer, a short fuzzing run of the scanner and the
+# control, and the control built for Windows under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -41,5 +42,8 @@ for fuzzer in address_scanner_fuzz sievan_extract_fuzz; do
         { tail -n 40 "$scratch/$fuzzer.log"; exit 1; }
     echo "$fuzzer: $(grep -m1 'stat::number_of_executed_units' "$scratch/$fuzzer.log") runs, no failure"
 done
+
+step "the control built for Windows, driven by script clients under Wine"
+windows/test-under-wine.sh
 
 step "all tests passed"

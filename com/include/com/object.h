@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <initializer_list>
 
 #include "com/ocidl.h"
 #include "com/unknwn.h"

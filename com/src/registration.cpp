@@ -1,50 +1,17 @@
-// Registration and class objects of an in-process server.
+// Registration of an in-process server in the per-user registry.
 #include "com/server.h"
 
 #include <dlfcn.h>
 
-#include <atomic>
 #include <filesystem>
 #include <string>
 
-#include "com/object.h"
 #include "com/registry.h"
 #include "com/strings.h"
 
 namespace com {
 
 namespace {
-
-std::atomic<LONG> g_moduleLocks{0};
-
-// Factory locks are counted apart from live objects, so an unbalanced
-// LockServer(FALSE) cannot unlock objects still in use.
-std::atomic<LONG> g_factoryLocks{0};
-
-class ClassFactory final : public Object<IClassFactory> {
-public:
-    explicit ClassFactory(const ClassEntry& entry) : m_entry(entry) {}
-
-    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
-        if (object == nullptr) return E_POINTER;
-        *object = nullptr;
-        if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-        return m_entry.createInstance(riid, object);
-    }
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-        if (lock) {
-            ++g_factoryLocks;
-            return S_OK;
-        }
-        LONG held = g_factoryLocks.load();
-        while (held > 0 && !g_factoryLocks.compare_exchange_weak(held, held - 1)) {
-        }
-        return held > 0 ? S_OK : S_FALSE;
-    }
-
-private:
-    const ClassEntry& m_entry;
-};
 
 std::string modulePathOf(const void* address) {
     Dl_info info{};
@@ -106,16 +73,6 @@ void recordTypeLib(Registry& registry, const ServerDescription& server,
 
 }  // namespace
 
-void LockModule() {
-    ++g_moduleLocks;
-}
-void UnlockModule() {
-    --g_moduleLocks;
-}
-LONG ModuleLockCount() {
-    return g_moduleLocks.load() + g_factoryLocks.load();
-}
-
 HRESULT RegisterServer(const ServerDescription& server) {
     const std::string modulePath = modulePathOf(&server);
     if (modulePath.empty()) return SELFREG_E_CLASS;
@@ -138,25 +95,6 @@ HRESULT UnregisterServer(const ServerDescription& server) {
     }
     if (!changed) return S_OK;
     return SUCCEEDED(registry.save()) ? S_OK : SELFREG_E_CLASS;
-}
-
-HRESULT GetClassObject(const ServerDescription& server, REFCLSID clsid, REFIID riid,
-                       void** object) {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    for (const ClassEntry& entry : server.classes) {
-        if (!IsEqualCLSID(*entry.clsid, clsid)) continue;
-        auto* factory = new (std::nothrow) ClassFactory(entry);
-        if (factory == nullptr) return E_OUTOFMEMORY;
-        const HRESULT hr = factory->QueryInterface(riid, object);
-        factory->Release();
-        return hr;
-    }
-    return CLASS_E_CLASSNOTAVAILABLE;
-}
-
-HRESULT CanUnloadNow() {
-    return ModuleLockCount() == 0 ? S_OK : S_FALSE;
 }
 
 }  // namespace com
