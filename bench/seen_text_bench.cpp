@@ -125,6 +125,8 @@ void BM_ContainsThenAppend(benchmark::State& state) {
     state.counters["units"] = units;
     state.counters["bytes_per_unit"] = bytesPerUnit;
     state.counters["dup_share"] = static_cast<double>(duplicates) / state.iterations();
+    // Queries since the record was built that needed the exact fallback (expected: none).
+    state.counters["fallbacks"] = static_cast<double>(seen.fallbackQueries());
 }
 
 // Large records are built once and timed for exactly one growth allowance, without rebuilds.

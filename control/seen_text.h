@@ -4,63 +4,85 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
+
+#include "suffix_automaton.h"
 
 namespace corvell {
 
 namespace seen_text_detail {
 
-// Frees one storage block with the alignment it was allocated with.
-struct BlockFree {
-    std::size_t alignment;
-    void operator()(void* block) const;
-};
-
-// Append-only array of trivially copyable records kept in large fixed-size blocks, so growth
-// never moves what is stored (no copy spikes, little slack; only a lone first block doubles) and
-// room can be claimed before a change that must not fail half-way.
-template <class T>
-class BlockPool {
+// Multimap from 64-bit key hashes to text positions, in one flat open-addressing table: a lookup
+// touches about one cache line. A key keeps at most kCap positions; beyond that it only reports
+// that it has too many. Different keys with equal hashes share one list.
+class PositionMultimap {
 public:
-    static constexpr unsigned kShift = 19;
-    static constexpr std::uint32_t kBlock = 1u << kShift;
+    static constexpr std::uint32_t kCap = 32;
 
-    T& operator[](std::uint32_t i) { return blocks_[i >> kShift].get()[i & (kBlock - 1)]; }
-    const T& operator[](std::uint32_t i) const {
-        return blocks_[i >> kShift].get()[i & (kBlock - 1)];
-    }
-    std::uint32_t size() const { return size_; }
+    struct Candidates {
+        const std::uint32_t* positions;  // valid until the next insert()
+        std::uint32_t count;
+        bool tooMany;  // more than kCap positions were filed; none are listed
+    };
 
-    // Makes room for `extra` more records; throws (std::bad_alloc, std::length_error) with
-    // nothing changed if that is impossible.
-    void reserve(std::uint64_t extra);
-    // Appends one record, or `count` unset ones; room must have been reserved.
-    std::uint32_t push(const T& value) noexcept;
-    void advance(std::uint32_t count) noexcept { size_ += count; }
+    Candidates find(std::uint64_t hash) const;
+    void prefetch(std::uint64_t hash) const;
+    // Makes room for `inserts` more insert() calls; throws with nothing changed if impossible.
+    void reserve(std::size_t inserts);
+    // Room must have been reserved.
+    void insert(std::uint64_t hash, std::uint32_t position) noexcept;
+    void clear();  // empty, memory released
     std::size_t memoryBytes() const;
 
 private:
-    void addBlock(std::size_t records);
+    struct Slot {
+        std::uint64_t hash;
+        std::uint32_t count;  // 0: empty slot; kCap + 1: too many
+        std::uint32_t data;   // the position when count is 1, else the first of a pool bucket
+    };
+    static constexpr unsigned kClasses = 6;  // pool buckets of 1 to 32 positions
 
-    std::vector<std::unique_ptr<T[], BlockFree>> blocks_;
-    std::uint32_t size_ = 0;
-    std::uint64_t capacity_ = 0;
+    std::size_t home(std::uint64_t hash) const { return hash >> shift_; }
+    Slot& slotFor(std::uint64_t hash) noexcept;
+    void rehash(std::size_t slotCount);
+    std::uint32_t allocateBucket(unsigned sizeClass) noexcept;
+    void releaseBucket(std::uint32_t bucket, unsigned sizeClass) noexcept;
+
+    struct SlotsFree {
+        std::size_t alignment;
+        void operator()(Slot* slots) const;
+    };
+    static std::unique_ptr<Slot[], SlotsFree> makeSlots(std::size_t count);
+
+    std::unique_ptr<Slot[], SlotsFree> slots_{nullptr, SlotsFree{0}};
+    std::size_t slotCount_ = 0;  // a power of two, or 0; at most half used
+    std::size_t used_ = 0;
+    unsigned shift_ = 64;
+    std::vector<std::uint32_t> pool_;  // position lists in power-of-two buckets
+    std::uint32_t poolTop_ = 0;
+    std::array<std::uint32_t, kClasses> freeBuckets_{};
 };
 
 }  // namespace seen_text_detail
 
 // The record of cleaned addresses a Sievan has produced since its last reset: a growing text
-// with a substring-containment query.
+// with a literal substring-containment query. Every code unit (0 to 0xFFFF, including '*', '?',
+// '#', '[' and 0) matches only itself.
 //
-// The text is held only as its suffix automaton over UTF-16 code units: contains() costs time
-// proportional to the needle's length whatever the text's size, append() amortized constant time
-// per code unit, and memory grows linearly with the text. Containment is literal: every code unit
-// (0 to 0xFFFF, including '*', '?', '#', '[' and 0) matches only itself.
+// The text is kept as it is. Needles shaped like addresses (an '@' with text on both sides) are
+// looked up in an index of the text's '@'s keyed by a few units on either side, then checked
+// against the text: a step costs a few cache misses however long the text is. Other needles, and
+// the rare ones whose key is too common, are answered by an exact suffix automaton that is built
+// only when first needed and then brought up to date only when needed again. Memory grows
+// linearly with the text.
 //
 // The text is limited to 2^31 - 2 code units (index width); a longer append throws
-// std::length_error before changing anything. If memory (or index room) runs out during append(),
-// the text keeps the part of the piece already added and the index stays consistent with it.
+// std::length_error before changing anything. If memory runs out during append(), the text keeps
+// a leading part of the piece and the index stays consistent with it. contains() never throws
+// for lack of memory (it then searches the text directly). contains() updates lazily built state,
+// so even const use must not be concurrent.
 class SeenText {
 public:
     SeenText();                                       // empty text
@@ -68,42 +90,39 @@ public:
     void append(std::u16string_view piece);           // text := text + piece
     bool contains(std::u16string_view needle) const;  // needle occurs in text (empty needle: true)
     std::size_t size() const;                         // code units in the text
-    std::size_t memoryBytes() const;                  // bytes held by the index
+    std::size_t memoryBytes() const;                  // bytes held by the text and its indices
+
+    // Diagnostics: whether the exact fallback exists, and how many contains() calls since the
+    // last reset needed it.
+    bool exactIndexBuilt() const { return automaton_ != nullptr; }
+    std::size_t fallbackQueries() const { return fallbacks_; }
 
 private:
-    // One automaton state. Most states have at most one outgoing transition, so the first one is
-    // kept in the state itself; further ones sit side by side in a bucket of the slot arena.
-    struct State {
-        std::uint32_t len;     // length of the longest string this state stands for
-        std::uint32_t link;    // suffix link; kNone for the root
-        std::uint32_t target;  // target of the first transition; 0 (the root) when there is none
-        std::uint32_t bucket;  // first slot of the further transitions
-        char16_t label;        // label of the first transition
-        std::uint16_t extra;   // number of further transitions
+    // Units of left and right context a key covers, coarse to fine; the finest that fits the
+    // needle is used. The fine ones tell apart addresses that share a common domain start
+    // ("example-", "mail.") and a local part ending; the coarse ones serve short needles.
+    struct Resolution {
+        std::size_t left;
+        std::size_t right;
     };
-    // A further transition: label in the high half, target in the low half. A bucket holds a
-    // power-of-two number of slots and starts at a multiple of that number.
-    using Slot = std::uint64_t;
-    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
-    static constexpr unsigned kBucketClasses = 17;  // 1 to 65536 slots
+    static constexpr std::array<Resolution, 4> kResolutions{{{1, 2}, {2, 5}, {4, 8}, {8, 12}}};
+    static constexpr std::size_t kMaxRight = 12;
 
-    void clearIndex();
-    void extend(char16_t c);
-    std::uint32_t step(std::uint32_t state, char16_t c) const;
-    bool redirect(std::uint32_t state, char16_t c, std::uint32_t from, std::uint32_t to) noexcept;
-    void addTransition(std::uint32_t state, char16_t c, std::uint32_t target) noexcept;
-    std::uint32_t cloneState(std::uint32_t source, std::uint32_t len) noexcept;
-    std::uint32_t allocateBucket(unsigned sizeClass) noexcept;
-    void releaseBucket(std::uint32_t bucket, unsigned sizeClass) noexcept;
+    static std::uint64_t keyHash(std::size_t resolution, std::u16string_view left,
+                                 std::u16string_view right);
+    void appendChunk(std::u16string_view chunk);
+    void indexAt(std::size_t at, std::size_t oldSize) noexcept;
+    int resolutionFor(std::size_t leftSize, std::size_t rightSize) const;
+    bool occursAt(std::u16string_view needle, std::size_t leftSize, std::size_t at) const;
+    bool containsExactly(std::u16string_view needle) const;
 
-    seen_text_detail::BlockPool<State> states_;
-    seen_text_detail::BlockPool<Slot> slots_;
-    std::array<std::uint32_t, kBucketClasses> freeBuckets_{};  // heads of per-size free lists
-    // The root is reached from everywhere and has the widest fan-out, so its transitions are a
-    // direct table indexed by code unit (0 = no transition; no transition ever leads to the root).
-    std::unique_ptr<std::uint32_t[]> rootTable_;
-    std::uint32_t last_ = 0;            // state of the whole text
-    std::vector<std::uint32_t> chain_;  // scratch for extend(): states gaining a transition
+    std::u16string text_;
+    std::array<seen_text_detail::PositionMultimap, kResolutions.size()> index_;
+    // The '@'s whose right context is not complete at every resolution yet.
+    std::array<std::uint32_t, kMaxRight> pending_{};
+    std::size_t pendingCount_ = 0;
+    mutable std::unique_ptr<SuffixAutomaton> automaton_;  // knows a prefix of text_
+    mutable std::size_t fallbacks_ = 0;
 };
 
 }  // namespace corvell

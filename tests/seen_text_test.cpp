@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <random>
 #include <string>
@@ -206,6 +207,148 @@ TEST(SeenTextTest, KeepsEveryTransitionOfAStateWithTheWidestFanOut) {
     }
     EXPECT_TRUE(seen.contains(u"x\uffffx\uffffy"));
     EXPECT_FALSE(seen.contains(u"x\uffffyx"));
+}
+
+// Random '@'-rich text in pieces of 0 to `maxPiece` units, queried after every piece with needles
+// cut around its '@'s with 0 to 10 units on either side (so across every context-length boundary
+// of the key index), needles ending at the text's end (whose '@'s may not be indexed yet), random
+// cuts (across joins, with or without '@', '@' first or last), and mutated copies of them.
+struct AtRichCase {
+    const char* name;
+    std::u16string_view alphabet;
+    int maxPiece;
+    int resetEvery;  // 0: never
+};
+
+class AgainstPlainSearch : public testing::TestWithParam<AtRichCase> {};
+
+TEST_P(AgainstPlainSearch, AgreesOnAtRichTextAndNeedlesAroundItsAts) {
+    const AtRichCase& c = GetParam();
+    std::mt19937 rng(static_cast<std::uint32_t>(c.maxPiece * 31 + c.alphabet.size()));
+    auto pick = [&](std::size_t lo, std::size_t hi) {
+        return std::uniform_int_distribution<std::size_t>(lo, hi)(rng);
+    };
+    auto unit = [&] { return c.alphabet[pick(0, c.alphabet.size() - 1)]; };
+    SeenText seen;
+    std::u16string plain;
+    int hits = 0, misses = 0;
+    for (int round = 0; round < 2500; ++round) {
+        std::u16string piece(pick(0, c.maxPiece), u' ');
+        std::generate(piece.begin(), piece.end(), unit);
+        if (c.resetEvery != 0 && round % c.resetEvery == 0) {
+            seen.reset(piece);
+            plain = piece;
+        } else {
+            seen.append(piece);
+            plain += piece;
+        }
+        ASSERT_EQ(seen.size(), plain.size());
+        for (int q = 0; q < 6; ++q) {
+            std::u16string needle;
+            const std::size_t at = plain.rfind(u'@', pick(0, plain.size()));
+            if (q < 3 && at != plain.npos) {
+                const std::size_t left = std::min(at, pick(0, 10));
+                needle = plain.substr(at - left, left + 1 + pick(0, 10));
+            } else if (q == 3) {
+                needle = plain.substr(plain.size() - std::min(plain.size(), pick(1, 12)));
+            } else {
+                needle = plain.substr(pick(0, plain.size()), pick(1, 16));
+            }
+            if (pick(0, 3) == 0 && !needle.empty()) {
+                needle[pick(0, needle.size() - 1)] = unit();
+            }
+            const bool expected = plain.find(needle) != plain.npos;
+            (expected ? hits : misses) += 1;
+            ASSERT_EQ(seen.contains(needle), expected)
+                << c.name << " round " << round << " needle size " << needle.size();
+        }
+    }
+    EXPECT_GT(hits, 1000);
+    EXPECT_GT(misses, 500);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AgainstPlainSearch,
+    testing::Values(
+        // Few distinct keys: their position lists overflow and the exact fallback answers.
+        AtRichCase{"two units", u"a@", 6, 0}, AtRichCase{"three units", u"ab@", 9, 0},
+        // Many distinct keys: the key index answers most needles itself.
+        AtRichCase{"address like", u"abcdefgh.@", 30, 0},
+        // Single units: '@'s wait many appends for their right context.
+        AtRichCase{"unit by unit", u"ab@.", 1, 0}, AtRichCase{"with resets", u"abc@", 7, 300},
+        AtRichCase{"zero and high units", std::u16string_view(u"\0\uffff@x", 4), 5, 0}),
+    [](const auto& testInfo) {
+        std::string name = testInfo.param.name;
+        for (char& ch : name) {
+            ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        }
+        return name;
+    });
+
+TEST(SeenTextTest, FindsAnAddressWhoseAtContextEndsInTheNextPiece) {
+    SeenText seen = textOf({u"0a@b.c", u"xyzw", u"j@k"});
+    EXPECT_TRUE(seen.contains(u"0a@b.cx"));
+    EXPECT_TRUE(seen.contains(u"a@b.cxyzwj"));
+    EXPECT_TRUE(seen.contains(u"wj@k"));
+    EXPECT_FALSE(seen.contains(u"wj@kl"));
+    seen.append(u"lmnopqrst");
+    EXPECT_TRUE(seen.contains(u"wj@klmnopqrst"));
+    EXPECT_TRUE(seen.contains(u"zwj@klmnop"));
+    EXPECT_FALSE(seen.contains(u"zwj@klmnoq"));
+}
+
+// Many equal addresses share one index key; the answers stay exact once that key overflows.
+TEST(SeenTextTest, RepeatsOfOneAddressKeepAnswersExact) {
+    SeenText seen;
+    for (int i = 0; i < 200; ++i) {
+        seen.append(i == 150 ? u"ann.lee@mail.example.org" : u"ann.lee@mail.example.com");
+    }
+    EXPECT_TRUE(seen.contains(u"ann.lee@mail.example.org"));
+    EXPECT_TRUE(seen.contains(u"ann.lee@mail.example.comann"));
+    EXPECT_FALSE(seen.contains(u"ann.lee@mail.example.net"));
+    EXPECT_FALSE(seen.contains(u"bnn.lee@mail.example.com"));
+}
+
+std::u16string addressNumber(std::mt19937& rng) {
+    static constexpr std::u16string_view kNames[] = {u"anna", u"marco", u"li", u"josephine"};
+    static constexpr std::u16string_view kHosts[] = {u"mail-one.com", u"web.de", u"post.org"};
+    std::u16string address(kNames[rng() % 4]);
+    address += u'.';
+    for (int k = 0; k < 5; ++k) {
+        address += static_cast<char16_t>(u'a' + rng() % 26);
+    }
+    address += u'@';
+    address += kHosts[rng() % 3];
+    return address;
+}
+
+TEST(SeenTextTest, TypicalAddressStreamNeverBuildsTheExactFallback) {
+    std::mt19937 rng(3);
+    SeenText seen;
+    seen.reset(u"0");
+    std::vector<std::u16string> kept;
+    for (int i = 0; i < 20000; ++i) {
+        const std::u16string address = i % 10 == 9 ? kept[rng() % kept.size()] : addressNumber(rng);
+        if (!seen.contains(address)) {
+            seen.append(address);
+            kept.push_back(address);
+        }
+    }
+    EXPECT_FALSE(seen.exactIndexBuilt());
+    EXPECT_EQ(seen.fallbackQueries(), 0u);
+    EXPECT_LT(kept.size(), 19000u);
+    // Shorter than its bytes per unit in the automaton, a few dozen.
+    EXPECT_LT(seen.memoryBytes() / seen.size(), 12u);
+
+    // A needle without '@' needs the fallback; it catches up with later appends too.
+    EXPECT_TRUE(seen.contains(kept.back().substr(0, 7)));
+    EXPECT_TRUE(seen.exactIndexBuilt());
+    seen.append(u"zq.one@web.de");
+    EXPECT_TRUE(seen.contains(u"zq.on"));
+    EXPECT_FALSE(seen.contains(u"zq.onf"));
+    EXPECT_EQ(seen.fallbackQueries(), 3u);
+    seen.reset(u"0");
+    EXPECT_FALSE(seen.exactIndexBuilt());
 }
 
 TEST(SeenTextTest, MemoryGrowsLinearlyOnAddressText) {

@@ -1,0 +1,290 @@
+#include "suffix_automaton.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace corvell {
+
+namespace automaton_detail {
+
+namespace {
+// A lone first block starts small, so an index of a few addresses does not pay for a full block.
+constexpr std::size_t kFirstBlock = 1024;
+// Indices and lengths are 32 bits wide; all ones marks "no index".
+constexpr std::uint64_t kIndexLimit = 0xFFFFFFFFu;
+// Large blocks are aligned to and advised as huge pages: lookups jump around the whole index, and
+// with small pages nearly every jump in a big index would also miss the address-translation cache.
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+template <class T>
+std::unique_ptr<T[], BlockFree> makeBlock(std::size_t records) {
+    const std::size_t bytes = records * sizeof(T);
+    const std::size_t alignment = bytes >= kHugePage ? kHugePage : 64;
+    void* raw = ::operator new (bytes, std::align_val_t{alignment});
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (alignment == kHugePage) {
+        ::madvise(raw, bytes, MADV_HUGEPAGE);  // advice only; failure just costs speed
+    }
+#endif
+    return std::unique_ptr<T[], BlockFree>(static_cast<T*>(raw), BlockFree{alignment});
+}
+}  // namespace
+
+void BlockFree::operator()(void* block) const {
+    ::operator delete (block, std::align_val_t{alignment});
+}
+
+template <class T>
+void BlockPool<T>::reserve(std::uint64_t extra) {
+    const std::uint64_t need = std::uint64_t{size_} + extra;
+    if (need <= capacity_) {
+        return;
+    }
+    if (need >= kIndexLimit) {
+        throw std::length_error("SuffixAutomaton: index full");
+    }
+    while (capacity_ < need) {
+        if (blocks_.empty()) {
+            addBlock(kFirstBlock);
+        } else if (capacity_ < kBlock) {
+            // The lone first block doubles; the copy is complete before the old block goes.
+            auto bigger = makeBlock<T>(2 * capacity_);
+            std::memcpy(bigger.get(), blocks_[0].get(), size_ * sizeof(T));
+            blocks_[0] = std::move(bigger);
+            capacity_ *= 2;
+        } else {
+            addBlock(kBlock);
+        }
+    }
+}
+
+template <class T>
+void BlockPool<T>::addBlock(std::size_t records) {
+    auto block = makeBlock<T>(records);
+    blocks_.push_back(std::move(block));
+    capacity_ += records;
+}
+
+template <class T>
+std::uint32_t BlockPool<T>::push(const T& value) noexcept {
+    (*this)[size_] = value;
+    return size_++;
+}
+
+template <class T>
+std::size_t BlockPool<T>::memoryBytes() const {
+    return capacity_ * sizeof(T) + blocks_.capacity() * sizeof(blocks_[0]);
+}
+
+}  // namespace automaton_detail
+
+namespace {
+constexpr std::size_t kRootFanOut = 0x10000;
+
+std::uint32_t bucketSize(std::uint32_t transitions) {
+    return std::bit_ceil(transitions);
+}
+unsigned sizeClass(std::uint32_t transitions) {
+    return static_cast<unsigned>(std::countr_zero(bucketSize(transitions)));
+}
+// A state's bucket is full when its count of further transitions is 0 or a power of two.
+bool bucketFull(std::uint32_t transitions) {
+    return (transitions & (transitions - 1)) == 0;
+}
+}  // namespace
+
+SuffixAutomaton::SuffixAutomaton() : rootTable_(std::make_unique<std::uint32_t[]>(kRootFanOut)) {
+    clear();
+}
+
+bool SuffixAutomaton::contains(std::u16string_view needle) const {
+    std::uint32_t state = 0;
+    for (char16_t c : needle) {
+        state = step(state, c);
+        if (state == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t SuffixAutomaton::size() const {
+    return states_[last_].len;
+}
+
+std::size_t SuffixAutomaton::memoryBytes() const {
+    return sizeof(*this) + states_.memoryBytes() + slots_.memoryBytes() +
+           kRootFanOut * sizeof(std::uint32_t) + chain_.capacity() * sizeof(std::uint32_t);
+}
+
+void SuffixAutomaton::clear() {
+    // The new root is allocated before anything is dropped, so a failure keeps the old index.
+    automaton_detail::BlockPool<State> states;
+    states.reserve(1);
+    states.push(State{0, kNone, 0, 0, 0, 0});
+    states_ = std::move(states);
+    slots_ = {};
+    freeBuckets_.fill(kNone);
+    std::fill_n(rootTable_.get(), kRootFanOut, 0u);
+    std::vector<std::uint32_t>().swap(chain_);
+    last_ = 0;
+}
+
+// One step of the online suffix-automaton construction. Everything that can fail (allocation) is
+// done before the first change, so an exception leaves the automaton of the previous text intact.
+void SuffixAutomaton::extend(char16_t c) {
+    chain_.clear();
+    std::uint64_t slotsNeeded = 0;  // worst case, counting alignment gaps
+    std::uint32_t p = last_;
+    std::uint32_t q = 0;
+    for (; p != kNone; p = states_[p].link) {
+        q = step(p, c);
+        if (q != 0) {
+            break;
+        }
+        chain_.push_back(p);
+        const State& s = states_[p];
+        if (p != 0 && s.target != 0 && bucketFull(s.extra)) {
+            slotsNeeded += 2 * bucketSize(s.extra + 1u);
+        }
+    }
+    const bool cloning = p != kNone && states_[p].len + 1 != states_[q].len;
+    if (cloning && states_[q].extra != 0) {
+        slotsNeeded += 2 * bucketSize(states_[q].extra);
+    }
+    states_.reserve(cloning ? 2 : 1);
+    slots_.reserve(slotsNeeded);
+
+    const std::uint32_t cur = states_.push(State{states_[last_].len + 1, 0, 0, 0, 0, 0});
+    for (std::uint32_t state : chain_) {
+        addTransition(state, c, cur);
+    }
+    if (p == kNone) {
+        states_[cur].link = 0;
+    } else if (!cloning) {
+        states_[cur].link = q;
+    } else {
+        const std::uint32_t clone = cloneState(q, states_[p].len + 1);
+        for (std::uint32_t r = p; r != kNone && redirect(r, c, q, clone); r = states_[r].link) {
+        }
+        states_[q].link = clone;
+        states_[cur].link = clone;
+    }
+    last_ = cur;
+}
+
+std::uint32_t SuffixAutomaton::step(std::uint32_t state, char16_t c) const {
+    if (state == 0) {
+        return rootTable_[c];
+    }
+    const State& s = states_[state];
+    if (s.label == c && s.target != 0) {
+        return s.target;
+    }
+    if (s.extra == 0) {
+        return 0;
+    }
+    const Slot* slot = &slots_[s.bucket];
+    for (const Slot* end = slot + s.extra; slot != end; ++slot) {
+        if ((*slot >> 32) == c) {
+            return static_cast<std::uint32_t>(*slot);
+        }
+    }
+    return 0;
+}
+
+// Points the transition on c from `from` to `to`; false when the state has no such transition.
+bool SuffixAutomaton::redirect(std::uint32_t state, char16_t c, std::uint32_t from,
+                               std::uint32_t to) noexcept {
+    std::uint32_t* target = nullptr;
+    if (state == 0) {
+        target = &rootTable_[c];
+    } else if (State& s = states_[state]; s.label == c && s.target != 0) {
+        target = &s.target;
+    } else if (s.extra != 0) {
+        Slot* slot = &slots_[s.bucket];
+        Slot* end = slot + s.extra;
+        slot = std::find_if(slot, end, [c](Slot x) { return (x >> 32) == c; });
+        if (slot != end && static_cast<std::uint32_t>(*slot) == from) {
+            *slot = (Slot{c} << 32) | to;
+            return true;
+        }
+        return false;
+    }
+    if (target == nullptr || *target != from) {
+        return false;
+    }
+    *target = to;
+    return true;
+}
+
+// Callers have reserved room for the slots this may need.
+void SuffixAutomaton::addTransition(std::uint32_t state, char16_t c,
+                                    std::uint32_t target) noexcept {
+    if (state == 0) {
+        rootTable_[c] = target;
+        return;
+    }
+    State& s = states_[state];
+    if (s.target == 0) {
+        s.target = target;
+        s.label = c;
+        return;
+    }
+    const std::uint32_t extra = s.extra;
+    if (bucketFull(extra)) {
+        const std::uint32_t bucket = allocateBucket(sizeClass(extra + 1));
+        if (extra != 0) {
+            std::memcpy(&slots_[bucket], &slots_[s.bucket], extra * sizeof(Slot));
+            releaseBucket(s.bucket, sizeClass(extra));
+        }
+        s.bucket = bucket;
+    }
+    slots_[s.bucket + extra] = (Slot{c} << 32) | target;
+    s.extra = static_cast<std::uint16_t>(extra + 1);
+}
+
+// Callers have reserved room for the state and its slots.
+std::uint32_t SuffixAutomaton::cloneState(std::uint32_t source, std::uint32_t len) noexcept {
+    const State src = states_[source];
+    State copy{len, src.link, src.target, 0, src.label, src.extra};
+    if (src.extra != 0) {
+        copy.bucket = allocateBucket(sizeClass(src.extra));
+        std::memcpy(&slots_[copy.bucket], &slots_[src.bucket], src.extra * sizeof(Slot));
+    }
+    return states_.push(copy);
+}
+
+// Buckets are aligned to their size, so none straddles a storage block; the gap that alignment
+// leaves is handed to the free lists in aligned power-of-two pieces.
+std::uint32_t SuffixAutomaton::allocateBucket(unsigned sizeClass) noexcept {
+    if (freeBuckets_[sizeClass] != kNone) {
+        const std::uint32_t bucket = freeBuckets_[sizeClass];
+        freeBuckets_[sizeClass] = static_cast<std::uint32_t>(slots_[bucket]);
+        return bucket;
+    }
+    const std::uint32_t size = 1u << sizeClass;
+    std::uint32_t top = slots_.size();
+    while ((top & (size - 1)) != 0) {
+        const std::uint32_t piece = top & (0u - top);
+        slots_.advance(piece);
+        releaseBucket(top, static_cast<unsigned>(std::countr_zero(piece)));
+        top += piece;
+    }
+    slots_.advance(size);
+    return top;
+}
+
+void SuffixAutomaton::releaseBucket(std::uint32_t bucket, unsigned sizeClass) noexcept {
+    slots_[bucket] = freeBuckets_[sizeClass];
+    freeBuckets_[sizeClass] = bucket;
+}
+
+}  // namespace corvell
