@@ -1,12 +1,17 @@
 #include "form1.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+
 #include "corvell_ids.h"
+#include "curl_transfer.h"
+#include "field_check.h"
+#include "form1_run_window.h"
+#include "harvest_run.h"
 
 namespace rosterly {
 namespace {
 
-// More characters than this in txtURL name a web address (URL mode).
-constexpr int kLongestFilePathInUrlField = 9;
 // Alphabetical on top of domain sorting gets slow beyond this output size.
 constexpr int kLargeOutputFileChars = 20000;
 
@@ -19,6 +24,15 @@ QString sizeWarning() {
         "Domain sorting with this file\r\n"
         "may cause your system to not\r\n"
         "respond!");
+}
+
+std::unique_ptr<InternetTransfer> ownTransferUnless(const InternetTransfer* given) {
+    if (given) return nullptr;
+    return std::make_unique<CurlTransfer>();
+}
+
+QString programDirectoryOr(const QString& given) {
+    return given.isEmpty() ? QCoreApplication::applicationDirPath() : given;
 }
 
 }  // namespace
@@ -34,13 +48,21 @@ SavedControl Form1::sievan1SavedState() {
 }
 
 Form1::Form1(const Form1Services& services, com::Ptr<IDispatch> sievan)
-    : CD1(services.dialog), m_messageBoxes(services.messageBoxes), m_sievan(std::move(sievan)) {
+    : m_ownTransfer(ownTransferUnless(services.transfer)),
+      CD1(services.dialog),
+      Inet1(services.transfer ? *services.transfer : *m_ownTransfer),
+      m_messageBoxes(services.messageBoxes),
+      m_sievan(std::move(sievan)) {
     setUpWindow();
     createControls();
     chooseFittingFont();
     setFocusOrder();
     connectHandlers();
     CD1.setFilter(kInputFilter);
+    m_runWindow = std::make_unique<Form1RunWindow>(*this);
+    m_run = std::make_unique<HarvestRun>(
+        HarvestParts{*m_runWindow, m_messageBoxes, rchFile, Inet1, m_sievan.get(), Bin,
+                     programDirectoryOr(services.programDirectory)});
 }
 
 Form1::~Form1() = default;
@@ -87,7 +109,7 @@ void Form1::chkSort_Click() {
 }
 
 void Form1::txtURL_Change() {
-    const bool urlMode = txtURL->text().size() > kLongestFilePathInUrlField;
+    const bool urlMode = isUrlMode(txtURL->text());
     for (QCheckBox* option : {chkSort, Check1, Check2, Check3}) {
         if (urlMode) option->setChecked(false);
         option->setEnabled(!urlMode);
@@ -107,7 +129,31 @@ void Form1::Command3_Click() {
 }
 
 void Form1::Command1_Click() {
-    // The harvest run is wired in here by the harvest layer.
+    switch (checkFields(txtURL->text(), Text1->text(), Text2->text())) {
+        case FieldFault::Input:
+            SSTab1->setCurrentIndex(0);
+            m_messageBoxes.show(QStringLiteral("Invalid input file or address!"),
+                                MessageIcon::Critical);
+            return;
+        case FieldFault::Output:
+            SSTab1->setCurrentIndex(1);
+            m_messageBoxes.show(QStringLiteral("Invalid output file!"), MessageIcon::Critical);
+            return;
+        case FieldFault::None:
+            break;
+    }
+    SSTab1->setEnabled(false);
+    Extract();
+}
+
+void Form1::Extract() {
+    m_run->Extract();
+}
+
+// A run in progress sees the flag after its next yield and ends.
+void Form1::closeEvent(QCloseEvent* event) {
+    m_closing = true;
+    QWidget::closeEvent(event);
 }
 
 }  // namespace rosterly

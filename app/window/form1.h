@@ -13,6 +13,7 @@
 
 #include "com/ptr.h"
 #include "control_factory.h"
+#include "internet_transfer.h"
 #include "platform/common_dialog.h"
 #include "platform/message_boxes.h"
 #include "platform/rich_text_buffer.h"
@@ -26,7 +27,15 @@ struct Form1Services {
     MessageBoxes& messageBoxes;
     CommonDialog& dialog;  // becomes CD1
     ControlFactory& controls;
+    // Becomes Inet1; when null the window fetches over libcurl (CurlTransfer).
+    InternetTransfer* transfer = nullptr;
+    // Where a run puts its temporary file and piece files; when empty, the directory of the
+    // running program.
+    QString programDirectory = {};
 };
+
+class HarvestRun;
+class Form1RunWindow;
 
 // The window's widgets under the names the whole program uses; each one's
 // object name is the same. Form1 owns them through Qt's parent chain.
@@ -73,6 +82,11 @@ public:
     // What the form saves for Sievan1: its class and extent, nothing else.
     static SavedControl sievan1SavedState();
 
+private:
+    // Inet1 when the services bring none; declared before Inet1, which may refer to it.
+    std::unique_ptr<InternetTransfer> m_ownTransfer;
+
+public:
     // Hidden helpers, never shown: the run's seen-list (every accepted
     // address of a run, so no length limit), its sorting aid, its text
     // buffer, and the file dialog both Browse buttons share.
@@ -80,6 +94,13 @@ public:
     SortedList List1;
     RichTextBuffer rchFile;
     CommonDialog& CD1;
+    InternetTransfer& Inet1;
+
+    // The harvest run's state (AddressTable, the counts, ListText ...), alive as long as the
+    // window.
+    HarvestRun& run() const { return *m_run; }
+    // True once the user has closed the window; a run in progress then ends.
+    bool isClosing() const { return m_closing; }
 
 public slots:
     void Check1_Click();
@@ -94,6 +115,7 @@ public slots:
 
 protected:
     MessageBoxes& messageBoxes() const { return m_messageBoxes; }
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     Form1(const Form1Services& services, com::Ptr<IDispatch> sievan);
@@ -108,9 +130,14 @@ private:
     void setFocusOrder();
 
     void connectHandlers();
+    // The run driver: everything after the check of the fields.
+    void Extract();
 
     MessageBoxes& m_messageBoxes;
     com::Ptr<IDispatch> m_sievan;
+    std::unique_ptr<Form1RunWindow> m_runWindow;
+    std::unique_ptr<HarvestRun> m_run;
+    bool m_closing = false;
 };
 
 }  // namespace rosterly

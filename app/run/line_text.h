@@ -1,0 +1,17 @@
+// An input line as the run hands it to the harvesting control.
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace rosterly {
+
+// Decodes `bytes` as decodeBytes() does (UTF-8 where valid, Windows-1252 byte by byte where
+// not) and converts every letter to its lower-case form, Unicode-aware, into `out`. Reuses
+// out's storage, so a caller that keeps `out` unshared allocates only for growing lines.
+void lowerCasedLine(QByteArrayView bytes, QString& out);
+
+// `text` with every line break (CR LF, a lone CR, a lone LF) made CR LF.
+QString withCrLfBreaks(const QString& text);
+
+}  // namespace rosterly
