@@ -1,11 +1,30 @@
 // Whole runs in the offscreen window, from the "&Extract" click to the last box, with the real
 // harvesting control: the fields' check, the list sources of every option, the failure report.
+#include <QTimer>
+
+#include "corvell_ids.h"
+#include "harvest_run.h"
 #include "support/harvest_fixture.h"
 
 namespace rosterly {
 namespace {
 
 using Form1HarvestTest = HarvestTest;
+
+// The control's Count, read by member identifier as any late-binding client does.
+QString controlCount(IDispatch* control) {
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    VARIANT result;
+    VariantInit(&result);
+    if (FAILED(control->Invoke(DISPID_SIEVAN_COUNT, GUID_NULL, 0, DISPATCH_PROPERTYGET, &none,
+                               &result, nullptr, nullptr)) ||
+        result.vt != VT_BSTR)
+        return QStringLiteral("(failed)");
+    const QString count = QString::fromUtf16(reinterpret_cast<const char16_t*>(result.bstrVal),
+                                             SysStringLen(result.bstrVal));
+    VariantClear(&result);
+    return count;
+}
 
 const QByteArray kMixedInput =
     "Contact: Alice <ALICE@Example.COM>\r\n"
@@ -76,6 +95,80 @@ TEST_F(Form1HarvestTest, MissingInputWritesEmptyListThenReportsFailure) {
     EXPECT_EQ(messageBoxes.shown[1].caption, "Error");
     EXPECT_EQ(messageBoxes.shown[1].icon, MessageIcon::Critical);
     EXPECT_TRUE(form->SSTab1->isEnabled());
+}
+
+TEST_F(Form1HarvestTest, WildcardCharactersAreLiteralAndCauseNoFailure) {
+    harvest("ab@x.cc\r\na*b@x.cc\r\na?b@x.cc\r\na#b@x.cc\r\n[a@x.cc\r\na[b]@x.cc\r\n");
+    EXPECT_EQ(output(),
+              "ab@x.cc\r\na*b@x.cc\r\na?b@x.cc\r\na#b@x.cc\r\n[a@x.cc\r\na[b]@x.cc\r\n<END>");
+    EXPECT_EQ(boxTexts(), QStringList{shortSummary(6, 0)});
+}
+
+TEST_F(Form1HarvestTest, InvalidUtf8BytesAreReadAsWindows1252AndWrittenAsUtf8) {
+    harvest("CAF\xc9@x.cc\r\ncaf\xc3\xa9@x.cc\r\n\xc3\x89T\xc3\x89@X.CC\r\n");
+    EXPECT_EQ(output(), "caf\xc3\xa9@x.cc\r\n\xc3\xa9t\xc3\xa9@x.cc\r\n<END>");
+    EXPECT_EQ(boxTexts(), QStringList{shortSummary(2, 1)});
+}
+
+TEST_F(Form1HarvestTest, LoneLineFeedsKeepWholeFileOneLine) {
+    harvest("first@a.cc\nsecond@b.cc\nthird@c.cc\n");
+    EXPECT_EQ(output().count("\r\n"), 1);
+    EXPECT_EQ(boxTexts(), QStringList{shortSummary(1, 0)});
+}
+
+TEST_F(Form1HarvestTest, SameAddressInTwoRunsIsAcceptedInBoth) {
+    harvest("a@b.cc\r\nA@B.CC\r\n");
+    harvest("a@b.cc\r\n");
+    EXPECT_EQ(output(), "a@b.cc\r\n<END>");
+    EXPECT_EQ(boxTexts(), (QStringList{shortSummary(1, 1), shortSummary(1, 0)}));
+}
+
+TEST_F(Form1HarvestTest, ControlCountersGrowAcrossRuns) {
+    harvest("a@b.cc\r\nc@d.cc\r\nnothing\r\n");
+    const QString afterOne = controlCount(form->Sievan1());
+    harvest("a@b.cc\r\nc@d.cc\r\nnothing\r\n");
+    const QString afterTwo = controlCount(form->Sievan1());
+    EXPECT_GT(afterOne.toInt(), 0);
+    EXPECT_EQ(afterTwo.toInt(), 2 * afterOne.toInt()) << qPrintable(afterTwo);
+}
+
+TEST_F(Form1HarvestTest, UnwritableOutputShowsOnlyFailureAndNextRunCountsFromZero) {
+    writeFile(workPath(QStringLiteral("plain")), "x");
+    form->Text2->setText(workPath(QStringLiteral("plain/list.doc")));
+    harvest("a@b.cc\r\na@b.cc\r\n");
+    EXPECT_EQ(boxTexts(), QStringList{"File not found."});
+    EXPECT_TRUE(form->SSTab1->isEnabled());
+    form->Text2->setText(outputPath());
+    harvest("c@d.cc\r\n");
+    EXPECT_EQ(boxTexts().last(), shortSummary(1, 0));
+}
+
+TEST_F(Form1HarvestTest, OutputNamingTheInputDoesNotEmptyItBeforeReading) {
+    form->Text2->setText(inputPath());
+    harvest("a@b.cc\r\n");
+    EXPECT_EQ(fileBytes(inputPath()), "a@b.cc\r\n<END>");
+    EXPECT_EQ(boxTexts(), (QStringList{shortSummary(1, 0), QStringLiteral("File not found.")}));
+}
+
+TEST_F(Form1HarvestTest, ClosingWindowDuringRunEndsItWithoutBoxes) {
+    QTimer::singleShot(0, form.get(), [this] { form->close(); });
+    harvest("a@b.cc\r\nc@d.cc\r\ne@f.cc\r\n");
+    EXPECT_TRUE(boxTexts().isEmpty());
+    EXPECT_TRUE(form->SSTab1->isEnabled());
+    EXPECT_EQ(form->run().AcceptedCount, 0);
+    EXPECT_EQ(form->lblEmail->text(), "");
+    EXPECT_TRUE(QFile(inputPath()).open(QIODevice::ReadWrite));
+}
+
+TEST_F(Form1HarvestTest, StatusLineShowsAcceptedAddressWhenWindowPaints) {
+    QStringList painted;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] { painted << form->lblEmail->text(); });
+    probe.start(0);
+    harvest("first@a.cc\r\n");
+    ASSERT_FALSE(painted.isEmpty());
+    EXPECT_EQ(painted.first(), "first@a.cc");
+    EXPECT_EQ(form->lblEmail->text(), "");
 }
 
 }  // namespace
