@@ -1,0 +1,161 @@
+// The run's procedures without a window: a recording stand-in for the window and a scripted
+// control show the order of what the user sees and the failure rule.
+#include "harvest_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "fakes/fake_sievan.h"
+#include "fakes/fake_transfer.h"
+#include "fakes/recording_message_boxes.h"
+#include "platform/rich_text_buffer.h"
+#include "support/qt_print.h"
+
+namespace rosterly {
+namespace {
+
+// Records what the user would see, in order: status texts as painted at yields, unlocking,
+// and boxes (through `boxes`).
+class RecordingWindow final : public HarvestWindow {
+public:
+    QString urlText() const override { return url; }
+    QString inputPath() const override { return input; }
+    QString outputPath() const override { return output; }
+    QString pieceSizeText() const override { return pieceSize; }
+    bool splitOn() const override { return split; }
+    bool domainOn() const override { return domain; }
+    bool sortOn() const override { return sort; }
+    IgnoredDomain ignoredDomain() const override { return ignored; }
+
+    void setStatus(const QString& text) override { status = text; }
+    void yield() override {
+        events << QStringLiteral("paint ") + status;
+        if (++yields == closeAtYield) closed = true;
+    }
+    bool closing() const override { return closed; }
+    void enableSSTab1() override { events << QStringLiteral("unlock"); }
+
+    QString url = QStringLiteral("http://"), input, output, pieceSize = QStringLiteral("1000");
+    bool split = false, domain = false, sort = false;
+    IgnoredDomain ignored;
+    QString status;
+    QStringList events;
+    int yields = 0;
+    int closeAtYield = -1;
+    bool closed = false;
+};
+
+class HarvestRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.input = dir.filePath(QStringLiteral("in.txt"));
+        window.output = dir.filePath(QStringLiteral("out.doc"));
+    }
+    void run(const QByteArray& input) {
+        QFile file(window.input);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(input);
+        file.close();
+        harvest.Extract();
+    }
+    QByteArray output() const {
+        QFile file(window.output);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+    }
+    QStringList boxes() const {
+        QStringList texts;
+        for (const auto& box : messageBoxes.shown) texts << box.text;
+        return texts;
+    }
+
+    QTemporaryDir dir;
+    RecordingWindow window;
+    RecordingMessageBoxes messageBoxes;
+    RichTextBuffer rchFile;
+    FakeTransfer transfer;
+    FakeSievan control;
+    QString Bin;
+    HarvestRun harvest{{window, messageBoxes, rchFile, transfer, &control, Bin, dir.path()}};
+};
+
+TEST_F(HarvestRunTest, OnlyLinesHoldingAtReachTheControlLowerCased) {
+    run("no address\r\nMail A@B.CC now\r\n\r\nsee x@y.zz");
+    EXPECT_EQ(control.calls, (QStringList{"put mail a@b.cc now", "extract", "get", "put see x@y.zz",
+                                          "extract", "get"}));
+}
+
+TEST_F(HarvestRunTest, FailedExtractKeepsCleanedTextAndReportsAtEnd) {
+    control.failOn = QStringLiteral("bad");
+    run("a@bad.cc\r\nc@d.cc\r\n");
+    EXPECT_EQ(output(), "a@bad.cc\r\nc@d.cc\r\n<END>");
+    EXPECT_EQ(boxes(),
+              (QStringList{"2 Addresses extracted, \r\n0 Duplicates removed.", "File not found."}));
+    EXPECT_EQ(window.events.last(), "unlock");
+}
+
+TEST_F(HarvestRunTest, WindowUnlocksAfterListIsWrittenAndBeforeSummary) {
+    window.sort = true;
+    run("b@x.cc\r\na@x.cc\r\n");
+    EXPECT_EQ(window.events, (QStringList{"paint b@x.cc", "paint Sorting...", "unlock"}));
+    EXPECT_EQ(messageBoxes.shown.size(), 1u);
+    EXPECT_EQ(window.status, "");
+}
+
+TEST_F(HarvestRunTest, FirstAcceptedAddressIsPaintedAtOnce) {
+    run("1st@x.cc\r\nfirst@x.cc\r\n");
+    ASSERT_FALSE(window.events.isEmpty());
+    EXPECT_EQ(window.events.first(), "paint first@x.cc");
+}
+
+TEST_F(HarvestRunTest, RunStateIsEmptiedAfterEveryRun) {
+    window.domain = true;
+    run("a@b.cc\r\n");
+    EXPECT_EQ(Bin, "");
+    EXPECT_EQ(harvest.CurrentAddress, "");
+    EXPECT_EQ(harvest.PieceFill, 0);
+    EXPECT_EQ(harvest.AcceptedCount, 0);
+    EXPECT_TRUE(harvest.AddressTable.isEmpty());
+}
+
+TEST_F(HarvestRunTest, ClosingStopsReadingAndShowsNothing) {
+    window.closeAtYield = 1;
+    run("a@b.cc\r\nc@d.cc\r\ne@f.cc\r\n");
+    EXPECT_EQ(control.calls.count(QStringLiteral("extract")), 1);
+    EXPECT_TRUE(messageBoxes.shown.empty());
+    EXPECT_EQ(window.events.last(), "unlock");
+    EXPECT_EQ(output(), "");
+}
+
+TEST_F(HarvestRunTest, UrlModeSavesFetchedTextAsTemporaryFileAndReadsIt) {
+    window.url = QStringLiteral("http://example.test/");
+    transfer.document = "one@a.cc\ntwo@b.cc\r\n";
+    run("");
+    EXPECT_EQ(transfer.fetched, QStringList{"http://example.test/"});
+    QFile temp(harvest.temporaryFilePath());
+    ASSERT_TRUE(temp.open(QIODevice::ReadOnly));
+    EXPECT_EQ(temp.readAll(), "one@a.cc\r\ntwo@b.cc\r\n");
+    EXPECT_EQ(output(), "one@a.cc\r\ntwo@b.cc\r\n<END>");
+    EXPECT_EQ(harvest.temporaryFilePath(), QDir(dir.path()).filePath("temp.doc"));
+}
+
+TEST_F(HarvestRunTest, FailedPieceIsRetriedOneAddressLongerAndLastPieceOnceMore) {
+    window.split = true;
+    window.pieceSize = QStringLiteral("2");
+    HarvestRun elsewhere{{window, messageBoxes, rchFile, transfer, &control, Bin,
+                          dir.filePath(QStringLiteral("out.doc/none"))}};
+    QFile file(window.input);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("a@x.cc\r\nb@x.cc\r\nc@x.cc\r\n");
+    file.close();
+    elsewhere.Extract();
+    EXPECT_EQ(elsewhere.PieceNumber, 1);
+    EXPECT_EQ(elsewhere.ListText, "a@x.cc\r\nb@x.cc\r\nc@x.cc\r\n");
+    EXPECT_EQ(rchFile.text(), "a@x.cc\r\nb@x.cc\r\nc@x.cc\r\n<END>");
+    EXPECT_EQ(boxes().last(), "File not found.");
+}
+
+}  // namespace
+}  // namespace rosterly

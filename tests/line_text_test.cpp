@@ -1,0 +1,57 @@
+#include "line_text.h"
+
+#include <gtest/gtest.h>
+
+#include "support/qt_print.h"
+
+namespace rosterly {
+namespace {
+
+TEST(LowerCasedLineTest, FoldsLettersOnlyAcrossBlockAndTailBoundaries) {
+    // 'A'-1 and 'Z'+1 are '@' and '['; every position of a 16-byte block and of the tail.
+    const QByteArray in = "@AZ[`az{ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789@Q.CC";
+    QString out;
+    lowerCasedLine(in, out);
+    EXPECT_EQ(out, QString::fromLatin1(in).toLower());
+    EXPECT_EQ(out.left(8), "@az[`az{");
+}
+
+TEST(LowerCasedLineTest, NonAsciiAnywhereDecodesWholeLine) {
+    struct Case {
+        QByteArray in;
+        QString expected;
+    };
+    const QString eAcute = QString(QChar(0xE9));
+    for (const Case& c : {
+             Case{"ABCDEFGHIJKLMNO\xc3\x89@X.CC",
+                  QStringLiteral("abcdefghijklmno") + eAcute + "@x.cc"},
+             Case{"\xc9"
+                  "ABCDEFGHIJKLMNOPQ",
+                  eAcute + QStringLiteral("abcdefghijklmnopq")},
+             Case{"A\x80@B", QStringLiteral("a") + QChar(0x20AC) + "@b"},
+             Case{"\xc4\xb0X", QStringLiteral("i\u0307x")},
+         }) {
+        QString out = QStringLiteral("left over from a longer earlier line");
+        lowerCasedLine(c.in, out);
+        EXPECT_EQ(out, c.expected) << c.in.toStdString();
+    }
+}
+
+TEST(LowerCasedLineTest, ReusedStorageShrinksToShorterLine) {
+    QString out;
+    lowerCasedLine("A LONGER LINE THAN THE NEXT ONE @ HERE", out);
+    lowerCasedLine("B@C", out);
+    EXPECT_EQ(out, "b@c");
+    lowerCasedLine("", out);
+    EXPECT_EQ(out, "");
+}
+
+TEST(WithCrLfBreaksTest, MakesEveryKindOfBreakCrLf) {
+    EXPECT_EQ(withCrLfBreaks(QStringLiteral("a\nb\r\nc\rd\n\ne")),
+              QStringLiteral("a\r\nb\r\nc\r\nd\r\n\r\ne"));
+    EXPECT_EQ(withCrLfBreaks(QStringLiteral("\r")), QStringLiteral("\r\n"));
+    EXPECT_EQ(withCrLfBreaks(QString()), QString());
+}
+
+}  // namespace
+}  // namespace rosterly
