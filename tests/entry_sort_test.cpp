@@ -90,6 +90,18 @@ TEST(EntrySortTest, AgreesWithCaseInsensitiveComparisonOfWholeTexts) {
     EXPECT_EQ(sorted(entries), expected);
 }
 
+TEST(EntrySortTest, TextsAlikeInTheirFirstEightCharactersOrderByTheRest) {
+    const Entries entries{{"abcdefghj@x"}, {"abcdefgh"},   {"abcdefg\t"}, {"ABCDEFGHI@x"},
+                          {"abcdefg"},     {"abcdefgh\t"}, {"abcdef"},    {"abcdefgh", "a"},
+                          {"abcdefgh@"},   {"abcdefgH"},   {"abcdefgh\n"}};
+    Entries expected = entries;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [](const QStringList& a, const QStringList& b) {
+                         return QString::compare(textOf(a), textOf(b), Qt::CaseInsensitive) < 0;
+                     });
+    EXPECT_EQ(sorted(entries), expected);
+}
+
 TEST(EntrySortTest, CaseFoldingSharesUnchangedText) {
     const QString lower = QString::fromLatin1("plain@x.cc");
     EXPECT_TRUE(caseFolded(lower).isSharedWith(lower));
