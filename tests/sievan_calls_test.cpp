@@ -22,7 +22,11 @@ TEST(SievanCallsTest, PutExtractGetByMemberIdentifier) {
 TEST(SievanCallsTest, ReusedArgumentCarriesEachTextWhole) {
     FakeSievan control;
     SievanCalls calls(&control);
-    for (QStringView text : {u"abc@d", u"xyz@w", u"longer@text", u"", u"q@r"}) {
+    const QString longLine = QString(300, u'x') + QStringLiteral("@y");
+    const QString otherLongLine = QString(300, u'z') + QStringLiteral("@w");
+    for (QStringView text : {QStringView(u"abc@d"), QStringView(u"xyz@w"),
+                             QStringView(u"longer@text"), QStringView(u""), QStringView(longLine),
+                             QStringView(otherLongLine), QStringView(u"q@r")}) {
         ASSERT_EQ(calls.putAddress(text), S_OK);
         EXPECT_EQ(control.address, text.toString());
     }

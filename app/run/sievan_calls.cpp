@@ -12,7 +12,7 @@ SievanCalls::SievanCalls(IDispatch* control) : m_control(control) {
 }
 
 SievanCalls::~SievanCalls() {
-    VariantClear(&m_argument);
+    for (BSTR text : m_texts) SysFreeString(text);
     VariantClear(&m_result);
 }
 
@@ -25,19 +25,22 @@ HRESULT SievanCalls::call(DISPID member, WORD flags, DISPPARAMS* params, VARIANT
 HRESULT SievanCalls::putAddress(QStringView text) {
     const auto length = static_cast<UINT>(text.size());
     const auto* chars = reinterpret_cast<const OLECHAR*>(text.utf16());
-    // The argument is ours and the control keeps a copy of it, so a text of the same length
-    // may overwrite it in place.
-    if (m_argument.vt == VT_BSTR && m_argument.bstrVal &&
-        SysStringLen(m_argument.bstrVal) == length) {
-        std::memcpy(m_argument.bstrVal, chars, length * sizeof(OLECHAR));
+    BSTR argument = nullptr;
+    if (length < kReusedLengths && m_texts[length]) {
+        argument = m_texts[length];
+        std::memcpy(argument, chars, length * sizeof(OLECHAR));
     } else {
-        VariantClear(&m_argument);
-        m_argument.bstrVal = SysAllocStringLen(chars, length);
-        if (!m_argument.bstrVal) return E_OUTOFMEMORY;
-        m_argument.vt = VT_BSTR;
+        argument = SysAllocStringLen(chars, length);
+        if (!argument) return E_OUTOFMEMORY;
+        if (length < kReusedLengths) m_texts[length] = argument;
     }
+    m_argument.vt = VT_BSTR;
+    m_argument.bstrVal = argument;
     DISPPARAMS params{&m_argument, &m_putName, 1, 1};
-    return call(DISPID_SIEVAN_ADDRESS, DISPATCH_PROPERTYPUT, &params, nullptr);
+    const HRESULT hr = call(DISPID_SIEVAN_ADDRESS, DISPATCH_PROPERTYPUT, &params, nullptr);
+    if (length >= kReusedLengths) SysFreeString(argument);
+    m_argument.bstrVal = nullptr;
+    return hr;
 }
 
 HRESULT SievanCalls::extract() {
