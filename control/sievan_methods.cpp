@@ -59,10 +59,9 @@ HRESULT Sievan::Extract(VARIANT* result) {
     // The cleaning loop trims one character per pass; computing its end
     // result at once sets Address once, to the same text.
     const std::u16string_view cleaned = cleanAddress(m_address);
-    if (cleaned.size() != m_address.size()) {
-        const std::u16string shorter(cleaned);
-        RETURN_IF_FAILED(putText(m_address, shorter, DISPID_SIEVAN_ADDRESS));
-    }
+    // (The cleaned text is a piece of Address itself; assigning it in place is safe.)
+    if (cleaned.size() != m_address.size())
+        RETURN_IF_FAILED(putText(m_address, cleaned, DISPID_SIEVAN_ADDRESS));
     RETURN_IF_FAILED(stepCounterProperty(DISPID_SIEVAN_COUNT));
 
     // The cleaned text is looked for literally: an address is data, never a
