@@ -29,7 +29,7 @@ public:
     virtual bool sortOn() const = 0;                  // chkSort
     virtual IgnoredDomain ignoredDomain() const = 0;  // Check3 and Text4
 
-    // The status line lblEmail; the text shows at the latest at the next yield.
+    // The status line lblEmail, painted at once.
     virtual void setStatus(const QString& text) = 0;
     // Handles every pending window event and returns.
     virtual void yield() = 0;

@@ -38,8 +38,10 @@ IgnoredDomain Form1RunWindow::ignoredDomain() const {
     return {m_form.Check3->isChecked(), m_form.Text4->text()};
 }
 
+// Painted at once: "Retrieving..." comes before a fetch that does not yield.
 void Form1RunWindow::setStatus(const QString& text) {
     m_form.lblEmail->setText(text);
+    m_form.lblEmail->repaint();
 }
 
 void Form1RunWindow::yield() {
