@@ -87,6 +87,12 @@ TEST_F(HarvestRunTest, OnlyLinesHoldingAtReachTheControlLowerCased) {
                                           "extract", "get"}));
 }
 
+TEST_F(HarvestRunTest, UnacceptableAddressesAreNeitherKeptNorCounted) {
+    run("see @ there\r\n1a@b.cc\r\n1a@b.cc\r\n-x@y.cc\r\n_u@v.cc\r\n@w.cc\r\n");
+    EXPECT_EQ(output(), "_u@v.cc\r\n@w.cc\r\n<END>");
+    EXPECT_EQ(boxes(), QStringList{"2 Addresses extracted, \r\n0 Duplicates removed."});
+}
+
 TEST_F(HarvestRunTest, FailedExtractKeepsCleanedTextAndReportsAtEnd) {
     control.failOn = QStringLiteral("bad");
     run("a@bad.cc\r\nc@d.cc\r\n");
