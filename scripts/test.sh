@@ -28,6 +28,7 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DROSTERLY_SANITIZE=address,undefined -DROSTERLY_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \
     ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 600
 
 step "fuzzing the address scanner and the control"
