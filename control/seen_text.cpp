@@ -14,6 +14,8 @@ constexpr std::size_t kMaxText = 0x7FFFFFFE;
 // Long pieces are taken in steps whose room is claimed up front, so running out of memory keeps
 // a consistent leading part of the piece.
 constexpr std::size_t kChunk = 4096;
+// The piece index serves repeated addresses; longer pieces are left to the other indices.
+constexpr std::size_t kMaxIndexedPiece = 1024;
 
 std::uint64_t mixBits(std::uint64_t h) {
     h ^= h >> 33;
@@ -31,6 +33,7 @@ void SeenText::reset(std::u16string_view initial) {
     for (auto& index : index_) {
         index.clear();
     }
+    pieces_.clear();
     pendingCount_ = 0;
     automaton_.reset();
     fallbacks_ = 0;
@@ -41,9 +44,27 @@ void SeenText::append(std::u16string_view piece) {
     if (piece.size() > kMaxText - size()) {
         throw std::length_error("SeenText: text too long");
     }
+    if (!piece.empty() && piece.size() <= kMaxIndexedPiece) {
+        pieces_.reserve(1);
+        pieces_.insert(keyHash(kResolutions.size(), piece, {}),
+                       static_cast<std::uint32_t>(text_.size()));
+    }
     for (std::size_t at = 0; at < piece.size(); at += kChunk) {
         appendChunk(piece.substr(at, kChunk));
     }
+}
+
+bool SeenText::isWholePiece(std::u16string_view needle) const {
+    if (needle.size() > kMaxIndexedPiece) {
+        return false;
+    }
+    const auto found = pieces_.find(keyHash(kResolutions.size(), needle, {}));
+    for (std::uint32_t i = 0; i < found.count; ++i) {
+        if (occursAt(needle, 0, found.positions[i])) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void SeenText::appendChunk(std::u16string_view chunk) {
@@ -119,13 +140,14 @@ bool SeenText::contains(std::u16string_view needle) const {
     const std::size_t at = needle.find(u'@');
     const int r = at == needle.npos ? -1 : resolutionFor(at, needle.size() - at - 1);
     if (r < 0) {
-        return containsExactly(needle);
+        return isWholePiece(needle) || containsExactly(needle);
     }
     const auto [left, right] = kResolutions[r];
     const auto found =
         index_[r].find(keyHash(r, needle.substr(at - left, left), needle.substr(at + 1, right)));
     if (found.tooMany) {
-        return containsExactly(needle);
+        // A crowded key: a repeated address is still found cheaply as a whole piece.
+        return isWholePiece(needle) || containsExactly(needle);
     }
     for (std::uint32_t i = 0; found.count > 1 && i < found.count; ++i) {
         __builtin_prefetch(text_.data() + found.positions[i] -
@@ -182,6 +204,7 @@ std::size_t SeenText::memoryBytes() const {
     for (const auto& index : index_) {
         bytes += index.memoryBytes();
     }
+    bytes += pieces_.memoryBytes();
     return bytes + (automaton_ ? automaton_->memoryBytes() : 0);
 }
 

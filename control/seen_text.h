@@ -19,10 +19,11 @@ namespace corvell {
 //
 // The text is kept as it is. Needles shaped like addresses (an '@' with text on both sides) are
 // looked up in an index of the text's '@'s keyed by a few units on either side, then checked
-// against the text: a step costs a few cache misses however long the text is. Other needles, and
-// the rare ones whose key is too common, are answered by an exact suffix automaton that is built
-// only when first needed and then brought up to date only when needed again. Memory grows
-// linearly with the text.
+// against the text: a step costs a few cache misses however long the text is. Where that key is
+// too common, a needle that repeats a whole appended piece (a repeated address, the commonest
+// case in real text) is found through an index of the pieces. All other needles are answered by
+// an exact suffix automaton that is built only when first needed and then brought up to date only
+// when needed again. Memory grows linearly with the text.
 //
 // The text is limited to 2^31 - 2 code units (index width); a longer append throws
 // std::length_error before changing anything. If memory runs out during append(), the text keeps
@@ -61,9 +62,12 @@ private:
     int resolutionFor(std::size_t leftSize, std::size_t rightSize) const;
     bool occursAt(std::u16string_view needle, std::size_t leftSize, std::size_t at) const;
     bool containsExactly(std::u16string_view needle) const;
+    bool isWholePiece(std::u16string_view needle) const;
 
     std::u16string text_;
     std::array<seen_text_detail::PositionMultimap, kResolutions.size()> index_;
+    // Start positions of the appended pieces, by a hash of the whole piece.
+    seen_text_detail::PositionMultimap pieces_;
     // The '@'s whose right context is not complete at every resolution yet.
     std::array<std::uint32_t, kMaxRight> pending_{};
     std::size_t pendingCount_ = 0;
