@@ -37,6 +37,7 @@ void SeenText::reset(std::u16string_view initial) {
     pendingCount_ = 0;
     automaton_.reset();
     fallbacks_ = 0;
+    scannedUnits_ = 0;
     append(initial);
 }
 
@@ -177,14 +178,22 @@ bool SeenText::occursAt(std::u16string_view needle, std::size_t leftSize, std::s
 
 bool SeenText::containsExactly(std::u16string_view needle) const {
     ++fallbacks_;
+    const std::u16string_view text(text_);
+    // A few fallbacks in a whole harvest are cheaper as direct searches than building the
+    // automaton; the searches may read the text kScanBudget times over before the automaton is
+    // built, so the total work stays linear however many fallbacks come.
+    if (!automaton_ && scannedUnits_ + text.size() <= kScanBudget * text.size()) {
+        scannedUnits_ += text.size();
+        return text.find(needle) != text.npos;
+    }
     try {
         if (!automaton_) {
             automaton_ = std::make_unique<SuffixAutomaton>();
         }
         // Catching up only now keeps the automaton's total work linear in the text, and nothing
         // at all for a record that never needs it.
-        for (std::size_t i = automaton_->size(); i < text_.size(); ++i) {
-            automaton_->extend(text_[i]);
+        for (std::size_t i = automaton_->size(); i < text.size(); ++i) {
+            automaton_->extend(text[i]);
         }
         return automaton_->contains(needle);
     } catch (const std::bad_alloc&) {
@@ -192,7 +201,7 @@ bool SeenText::containsExactly(std::u16string_view needle) const {
     }
     // Out of memory for the automaton (it still knows a prefix of the text): a direct search
     // gives the same answer, only slower.
-    return std::u16string_view(text_).find(needle) != std::u16string_view::npos;
+    return text.find(needle) != text.npos;
 }
 
 std::size_t SeenText::size() const {

@@ -22,8 +22,9 @@ namespace corvell {
 // against the text: a step costs a few cache misses however long the text is. Where that key is
 // too common, a needle that repeats a whole appended piece (a repeated address, the commonest
 // case in real text) is found through an index of the pieces. All other needles are answered by
-// an exact suffix automaton that is built only when first needed and then brought up to date only
-// when needed again. Memory grows linearly with the text.
+// a direct search of the text while such searches have read the text no more than a few times
+// over, and after that by an exact suffix automaton, built then and brought up to date only when
+// needed again. Memory grows linearly with the text.
 //
 // The text is limited to 2^31 - 2 code units (index width); a longer append throws
 // std::length_error before changing anything. If memory runs out during append(), the text keeps
@@ -73,6 +74,9 @@ private:
     std::size_t pendingCount_ = 0;
     mutable std::unique_ptr<SuffixAutomaton> automaton_;  // knows a prefix of text_
     mutable std::size_t fallbacks_ = 0;
+    // Units read by direct searches standing in for the automaton; see containsExactly().
+    static constexpr std::size_t kScanBudget = 4;
+    mutable std::size_t scannedUnits_ = 0;
 };
 
 }  // namespace corvell
