@@ -4,34 +4,16 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QStringList>
+#include "million_addresses.h"
 
-#include <random>
+#include <QStringList>
 
 namespace rosterly {
 namespace {
 
-constexpr int kAddresses = 1'000'000;
-
-// Distinct lower-case addresses in random order; a few large domains and many small ones.
+using bench::kAddresses;
 const QStringList& addresses() {
-    static const QStringList list = [] {
-        std::mt19937 random(7);
-        std::geometric_distribution<int> domainRank(0.0002);
-        std::uniform_int_distribution<int> letter('a', 'z');
-        QStringList out;
-        out.reserve(kAddresses);
-        for (int i = 0; i < kAddresses; ++i) {
-            QString local;
-            for (int n = 4 + i % 9; n > 0; --n) local += QChar(letter(random));
-            out.push_back(QStringLiteral("%1.%2@mail%3.example.cc")
-                              .arg(local)
-                              .arg(i)
-                              .arg(domainRank(random)));
-        }
-        return out;
-    }();
-    return list;
+    return bench::millionAddresses();
 }
 
 void BM_AlphabeticalTable(benchmark::State& state) {

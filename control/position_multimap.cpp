@@ -5,10 +5,6 @@
 #include <new>
 #include <utility>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 namespace corvell {
 
 namespace seen_text_detail {
@@ -16,29 +12,13 @@ namespace seen_text_detail {
 namespace {
 constexpr std::uint32_t kNoBucket = 0xFFFFFFFFu;
 constexpr std::size_t kMinSlots = 16;
-// Large tables are aligned to and advised as huge pages: lookups land anywhere in them, and a
-// doubling would otherwise fault in (and the lookups miss the translation cache for) thousands of
-// small pages.
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
 }  // namespace
 
-void PositionMultimap::SlotsFree::operator()(Slot* slots) const {
-    ::operator delete (slots, std::align_val_t{alignment});
-}
-
-std::unique_ptr<PositionMultimap::Slot[], PositionMultimap::SlotsFree> PositionMultimap::makeSlots(
-    std::size_t count) {
-    const std::size_t bytes = count * sizeof(Slot);
-    const std::size_t alignment = bytes >= kHugePage ? kHugePage : 64;
-    void* raw = ::operator new (bytes, std::align_val_t{alignment});
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (alignment == kHugePage) {
-        ::madvise(raw, bytes, MADV_HUGEPAGE);  // advice only; failure just costs speed
-    }
-#endif
-    auto* slots = static_cast<Slot*>(raw);
+RandomAccessBlock<PositionMultimap::Slot> PositionMultimap::makeSlots(std::size_t count) {
+    auto block = allocateRandomAccessBlock<Slot>(count);
+    Slot* slots = block.get();
     std::fill_n(slots, count, Slot{0, 0, 0});
-    return std::unique_ptr<Slot[], SlotsFree>(slots, SlotsFree{alignment});
+    return block;
 }
 
 PositionMultimap::Candidates PositionMultimap::find(std::uint64_t hash) const {

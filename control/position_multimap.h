@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "random_access_block.h"
+
 namespace corvell {
 
 namespace seen_text_detail {
@@ -48,13 +50,9 @@ private:
     std::uint32_t allocateBucket(unsigned sizeClass) noexcept;
     void releaseBucket(std::uint32_t bucket, unsigned sizeClass) noexcept;
 
-    struct SlotsFree {
-        std::size_t alignment;
-        void operator()(Slot* slots) const;
-    };
-    static std::unique_ptr<Slot[], SlotsFree> makeSlots(std::size_t count);
+    static RandomAccessBlock<Slot> makeSlots(std::size_t count);
 
-    std::unique_ptr<Slot[], SlotsFree> slots_{nullptr, SlotsFree{0}};
+    RandomAccessBlock<Slot> slots_{nullptr, RandomAccessBlockFree{0}};
     std::size_t slotCount_ = 0;  // a power of two, or 0; at most half used
     std::size_t used_ = 0;
     unsigned shift_ = 64;

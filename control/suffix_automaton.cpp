@@ -6,10 +6,6 @@
 #include <new>
 #include <stdexcept>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 namespace corvell {
 
 namespace automaton_detail {
@@ -19,27 +15,7 @@ namespace {
 constexpr std::size_t kFirstBlock = 1024;
 // Indices and lengths are 32 bits wide; all ones marks "no index".
 constexpr std::uint64_t kIndexLimit = 0xFFFFFFFFu;
-// Large blocks are aligned to and advised as huge pages: lookups jump around the whole index, and
-// with small pages nearly every jump in a big index would also miss the address-translation cache.
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
-template <class T>
-std::unique_ptr<T[], BlockFree> makeBlock(std::size_t records) {
-    const std::size_t bytes = records * sizeof(T);
-    const std::size_t alignment = bytes >= kHugePage ? kHugePage : 64;
-    void* raw = ::operator new (bytes, std::align_val_t{alignment});
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (alignment == kHugePage) {
-        ::madvise(raw, bytes, MADV_HUGEPAGE);  // advice only; failure just costs speed
-    }
-#endif
-    return std::unique_ptr<T[], BlockFree>(static_cast<T*>(raw), BlockFree{alignment});
-}
 }  // namespace
-
-void BlockFree::operator()(void* block) const {
-    ::operator delete (block, std::align_val_t{alignment});
-}
 
 template <class T>
 void BlockPool<T>::reserve(std::uint64_t extra) {
@@ -55,7 +31,7 @@ void BlockPool<T>::reserve(std::uint64_t extra) {
             addBlock(kFirstBlock);
         } else if (capacity_ < kBlock) {
             // The lone first block doubles; the copy is complete before the old block goes.
-            auto bigger = makeBlock<T>(2 * capacity_);
+            auto bigger = allocateRandomAccessBlock<T>(2 * capacity_);
             std::memcpy(bigger.get(), blocks_[0].get(), size_ * sizeof(T));
             blocks_[0] = std::move(bigger);
             capacity_ *= 2;
@@ -67,7 +43,7 @@ void BlockPool<T>::reserve(std::uint64_t extra) {
 
 template <class T>
 void BlockPool<T>::addBlock(std::size_t records) {
-    auto block = makeBlock<T>(records);
+    auto block = allocateRandomAccessBlock<T>(records);
     blocks_.push_back(std::move(block));
     capacity_ += records;
 }

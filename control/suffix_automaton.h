@@ -7,15 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "random_access_block.h"
+
 namespace corvell {
 
 namespace automaton_detail {
-
-// Frees one storage block with the alignment it was allocated with.
-struct BlockFree {
-    std::size_t alignment;
-    void operator()(void* block) const;
-};
 
 // Append-only array of trivially copyable records kept in large fixed-size blocks, so growth
 // never moves what is stored (no copy spikes, little slack; only a lone first block doubles) and
@@ -43,7 +39,7 @@ public:
 private:
     void addBlock(std::size_t records);
 
-    std::vector<std::unique_ptr<T[], BlockFree>> blocks_;
+    std::vector<RandomAccessBlock<T>> blocks_;
     std::uint32_t size_ = 0;
     std::uint64_t capacity_ = 0;
 };
