@@ -36,16 +36,16 @@ bool isRightDelimiter(char16_t c) {
 
 // Front phase. While a left delimiter ends before the last '@', the front loses one unit; the last
 // '@' itself is never reached, so the front stops one past the start of the last such delimiter.
-// Overlapping ".." count separately: in "a...b@" the front stops before the third '.'.
+// Overlapping ".." count separately: in "a...b@" the front stops before the third '.'. The search
+// runs backwards from the '@', since the address usually ends a long line.
 std::size_t frontAfterLeftDelimiters(std::u16string_view text, std::size_t lastAt) {
-    std::size_t front = 0;
-    for (std::size_t k = 0; k < lastAt; ++k) {
-        bool pairOfStops = text[k] == u'.' && k + 1 < lastAt && text[k + 1] == u'.';
+    for (std::size_t k = lastAt; k-- > 0;) {
+        const bool pairOfStops = text[k] == u'.' && k + 1 < lastAt && text[k + 1] == u'.';
         if (isLeftDelimiter(text[k]) || pairOfStops) {
-            front = k + 1;
+            return k + 1;
         }
     }
-    return front;
+    return 0;
 }
 
 // The smallest end index of a right delimiter that starts after `firstAt`; npos when none does.
