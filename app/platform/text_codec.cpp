@@ -12,8 +12,7 @@ constexpr std::array<char16_t, 32> kCp1252High = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char16_t fromCp1252(unsigned char byte) {
-    if (byte >= 0x80 && byte <= 0x9F)
-        return kCp1252High[byte - 0x80];
+    if (byte >= 0x80 && byte <= 0x9F) return kCp1252High[byte - 0x80];
     return byte;
 }
 
@@ -38,16 +37,13 @@ int utf8SequenceAt(QByteArrayView bytes, qsizetype at, char32_t* codePoint) {
     } else {
         return 0;
     }
-    if (at + length > bytes.size())
-        return 0;
+    if (at + length > bytes.size()) return 0;
     for (int i = 1; i < length; ++i) {
         const auto next = static_cast<unsigned char>(bytes[at + i]);
-        if (!isContinuation(next))
-            return 0;
+        if (!isContinuation(next)) return 0;
         value = (value << 6) | (next & 0x3F);
     }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-        return 0;
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
     *codePoint = value;
     return length;
 }
@@ -55,27 +51,29 @@ int utf8SequenceAt(QByteArrayView bytes, qsizetype at, char32_t* codePoint) {
 }  // namespace
 
 QString decodeBytes(QByteArrayView bytes) {
-    QString text;
-    text.reserve(bytes.size());
+    // Every byte gives at most one UTF-16 unit and every UTF-8 sequence at most one unit per
+    // byte, so the text never needs more units than there are bytes.
+    QString text(bytes.size(), Qt::Uninitialized);
+    auto* out = reinterpret_cast<char16_t*>(text.data());
+    qsizetype written = 0;
     qsizetype at = 0;
     while (at < bytes.size()) {
         const auto byte = static_cast<unsigned char>(bytes[at]);
-        if (byte < 0x80) {
-            text.append(QChar(byte));
-            ++at;
-            continue;
-        }
         char32_t codePoint = 0;
-        const int length = utf8SequenceAt(bytes, at, &codePoint);
+        const int length = byte < 0x80 ? 0 : utf8SequenceAt(bytes, at, &codePoint);
         if (length == 0) {
-            text.append(QChar(fromCp1252(byte)));
+            out[written++] = byte < 0x80 ? char16_t(byte) : fromCp1252(byte);
             ++at;
-            continue;
+        } else if (codePoint < 0x10000) {
+            out[written++] = char16_t(codePoint);
+            at += length;
+        } else {
+            out[written++] = char16_t(0xD800 + ((codePoint - 0x10000) >> 10));
+            out[written++] = char16_t(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+            at += length;
         }
-        const char32_t one[1] = {codePoint};
-        text.append(QString::fromUcs4(one, 1));
-        at += length;
     }
+    text.truncate(written);
     return text;
 }
 
