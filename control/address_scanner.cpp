@@ -68,10 +68,10 @@ bool isTrimmedAtBack(char16_t last) {
 
 }  // namespace
 
+// Both searches run backwards from the end: on a long line the address usually stands near it.
 bool hasAddressShape(std::u16string_view text) {
-    std::size_t firstAt = text.find(u'@');
-    std::size_t lastStop = text.rfind(u'.');
-    return firstAt != npos && lastStop != npos && firstAt < lastStop;
+    const std::size_t lastStop = text.rfind(u'.');
+    return lastStop != npos && text.substr(0, lastStop).rfind(u'@') != npos;
 }
 
 std::u16string_view cleanAddress(std::u16string_view text) {
