@@ -53,17 +53,26 @@ void InputLines::dropLineFeedAfterReturn() {
     }
 }
 
-InputLines::Step InputLines::next(QByteArrayView& line) {
+// Line when unread bytes are in the buffer, or End or Error.
+InputLines::Step InputLines::bytesAtHand() {
     for (;;) {
         if (m_failed || !fillIfDrained()) {
             return Step::Error;
         }
         dropLineFeedAfterReturn();
-        if (m_start == m_end) {
-            if (m_sourceDone) {
-                return Step::End;
-            }
-            continue;
+        if (m_start != m_end) {
+            return Step::Line;
+        }
+        if (m_sourceDone) {
+            return Step::End;
+        }
+    }
+}
+
+InputLines::Step InputLines::next(QByteArrayView& line) {
+    for (;;) {
+        if (const Step ready = bytesAtHand(); ready != Step::Line) {
+            return ready;
         }
         const char* from = begin() + m_scanned;
         if (const void* found = std::memchr(from, '\r', size_t(end() - from))) {
@@ -89,15 +98,8 @@ InputLines::Step InputLines::next(QByteArrayView& line) {
 
 InputLines::Step InputLines::nextHolding(char wanted, QByteArrayView& line) {
     for (;;) {
-        if (m_failed || !fillIfDrained()) {
-            return Step::Error;
-        }
-        dropLineFeedAfterReturn();
-        if (m_start == m_end) {
-            if (m_sourceDone) {
-                return Step::End;
-            }
-            continue;
+        if (const Step ready = bytesAtHand(); ready != Step::Line) {
+            return ready;
         }
         const qsizetype held = m_end - m_start;
         if (const void* found = std::memchr(begin(), wanted, size_t(held))) {

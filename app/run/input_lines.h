@@ -39,6 +39,7 @@ public:
     const QString& errorString() const { return m_error; }
 
 private:
+    Step bytesAtHand();
     bool fillIfDrained();
     bool refill();
     void dropLineFeedAfterReturn();
