@@ -2,27 +2,10 @@
 
 #include <algorithm>
 
+#include "platform/case_fold.h"
+
 namespace rosterly {
 namespace {
-
-// The text ordinary comparison orders as QString::compare orders without
-// regard to case. Lists are mostly lower-case ASCII addresses: those share
-// the item's own data, other ASCII text is lowered directly, and only the
-// rest takes Qt's general (and much slower) case folding.
-QString sortKey(const QString& item) {
-    bool ascii = true;
-    bool upper = false;
-    for (QChar c : item) {
-        ascii = ascii && c.unicode() < 0x80;
-        upper = upper || (c >= u'A' && c <= u'Z');
-    }
-    if (!ascii) return item.toCaseFolded();
-    if (!upper) return item;
-    QString key = item;
-    for (QChar& c : key)
-        if (c >= u'A' && c <= u'Z') c = QChar(c.unicode() + (u'a' - u'A'));
-    return key;
-}
 
 bool keyLess(const SortedList::Entry& a, const SortedList::Entry& b) {
     return a.key < b.key;
@@ -37,7 +20,7 @@ void SortedList::clear() {
 }
 
 void SortedList::addItem(const QString& item) {
-    m_items.push_back({sortKey(item), item});
+    m_items.push_back({caseFolded(item), item});
 }
 
 void SortedList::addItems(const QStringList& items) {

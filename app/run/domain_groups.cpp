@@ -1,6 +1,6 @@
 #include "domain_groups.h"
 
-#include "case_fold.h"
+#include "platform/case_fold.h"
 #include "entry_sort.h"
 
 #include <utility>

@@ -1,6 +1,6 @@
 #include "entry_sort.h"
 
-#include "case_fold.h"
+#include "platform/case_fold.h"
 
 #include <QString>
 
