@@ -209,6 +209,38 @@ TEST_F(Form1SizeWarningTest, WarnsAboutOutputFilesOfMoreThan20000Characters) {
     EXPECT_TRUE(form->rchFile.text().isEmpty());
 }
 
+TEST_F(Form1SizeWarningTest, JudgesHugeAndEndlessFilesWithoutReadingThemWhole) {
+    form->Text2->setText(outputFileOf(8 << 20));
+    tick(form->Check2);
+    click(form->chkSort);
+    EXPECT_EQ(messageBoxes.shown.size(), 1u);
+    click(form->chkSort);
+    form->Text2->setText(u"/dev/zero"_s);  // never ends: must not hang
+    click(form->chkSort);
+    EXPECT_EQ(messageBoxes.shown.size(), 2u);
+    EXPECT_TRUE(form->rchFile.text().isEmpty());
+}
+
+TEST_F(Form1SizeWarningTest, ThreeByteCharactersCountAsCharacters) {
+    const QString path = m_dir.filePath(u"euro.doc"_s);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    QByteArray euros;
+    for (int i = 0; i < 20000; ++i) euros += "\xE2\x82\xAC";  // 20000 characters, 60000 bytes
+    file.write(euros);
+    file.close();
+    form->Text2->setText(path);
+    tick(form->Check2);
+    click(form->chkSort);
+    EXPECT_TRUE(messageBoxes.shown.empty());
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("\xE2\x82\xAC");
+    file.close();
+    click(form->chkSort);
+    click(form->chkSort);
+    EXPECT_EQ(messageBoxes.shown.size(), 1u);
+}
+
 TEST_F(Form1SizeWarningTest, StaysQuietAt20000Characters) {
     form->Text2->setText(outputFileOf(20000));
     tick(form->Check2);

@@ -8,13 +8,13 @@
 
 namespace rosterly {
 
-Status RichTextBuffer::loadFile(const QString& path, Format format) {
+Status RichTextBuffer::loadFile(const QString& path, Format format, qint64 maxBytes) {
     if (format != Format::Plain)
         return Status::failure(QStringLiteral("Only plain text files can be loaded."));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Status::failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = maxBytes < 0 ? file.readAll() : file.read(maxBytes);
     if (file.error() != QFileDevice::NoError)
         return Status::failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
     m_text = decodeBytes(bytes);

@@ -19,8 +19,10 @@ public:
     // Plain: replaces the text with the file's contents, decoded as
     // decodeBytes() does; line breaks stay as the file has them. Rich
     // documents are not read: that format fails. On failure the text is left
-    // as it was.
-    Status loadFile(const QString& path, Format format);
+    // as it was. At most `maxBytes` bytes are read when it is not negative, so
+    // a caller that needs only the start of a file never holds a huge one (or
+    // reads an endless device) whole.
+    Status loadFile(const QString& path, Format format, qint64 maxBytes = -1);
 
     // Plain: the text as UTF-8, line breaks as the text holds them. Rich: the
     // RTF document writeRtf() makes of the text. The file is replaced in one

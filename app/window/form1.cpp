@@ -101,8 +101,12 @@ void Form1::chkSort_Click() {
     if (!chkSort->isChecked() || !Check2->isChecked()) return;
     // Only a warning: an output file that does not exist yet or cannot be
     // read is no reason to stop, so the load's outcome is not looked at and
-    // the test applies to whatever the buffer then holds.
-    (void)rchFile.loadFile(Text2->text(), RichTextBuffer::Format::Plain);
+    // the test applies to whatever the buffer then holds. No character takes
+    // more than three bytes, so a file longer than the bytes loaded here has
+    // more characters than the limit too: the answer is the same as for the
+    // whole file, without holding a huge one (or reading a device endlessly).
+    (void)rchFile.loadFile(Text2->text(), RichTextBuffer::Format::Plain,
+                           3 * kLargeOutputFileChars + 3);
     if (rchFile.text().size() > kLargeOutputFileChars)
         m_messageBoxes.show(sizeWarning(), MessageIcon::Exclamation);
     rchFile.setText(QString());
