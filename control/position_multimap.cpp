@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <new>
 #include <utility>
 
 namespace corvell {
@@ -10,141 +9,113 @@ namespace corvell {
 namespace seen_text_detail {
 
 namespace {
-constexpr std::uint32_t kNoBucket = 0xFFFFFFFFu;
 constexpr std::size_t kMinSlots = 16;
+
+unsigned classFor(std::uint32_t words) {
+    return static_cast<unsigned>(std::countr_zero(std::bit_ceil(words)));
+}
 }  // namespace
 
-RandomAccessBlock<PositionMultimap::Slot> PositionMultimap::makeSlots(std::size_t count) {
-    auto block = allocateRandomAccessBlock<Slot>(count);
-    Slot* slots = block.get();
-    std::fill_n(slots, count, Slot{0, 0, 0});
-    return block;
-}
-
 PositionMultimap::Candidates PositionMultimap::find(std::uint64_t hash) const {
-    if (used_ == 0) {
-        return {nullptr, 0, false};
-    }
-    const std::size_t mask = slotCount_ - 1;
-    for (std::size_t i = home(hash);; i = (i + 1) & mask) {
-        const Slot& slot = slots_[i];
-        if (slot.count == 0) {
-            return {nullptr, 0, false};
-        }
-        if (slot.hash == hash) {
-            if (slot.count > kCap) {
-                return {nullptr, 0, true};
-            }
-            return {slot.count == 1 ? &slot.data : &pool_[slot.data], slot.count, false};
-        }
+    if (m_used == 0) return {nullptr, 0, 0, false};
+    const std::uint32_t tag = tagOf(hash);
+    const std::size_t mask = m_slotCount - 1;
+    for (std::size_t i = home(tag);; i = (i + 1) & mask) {
+        const Slot& slot = m_slots[i];
+        if (slot.data == kEmpty) return {nullptr, 0, 0, false};
+        if (slot.tag != tag) continue;
+        if ((slot.data & kListFlag) == 0) return {nullptr, slot.data - 1, 1, false};
+        const std::uint32_t bucket = slot.data & ~kListFlag;
+        if (m_lists[bucket] == kCrowded) return {nullptr, m_lists[bucket + 1], 0, true};
+        return {&m_lists[bucket + 1], 0, m_lists[bucket], false};
     }
 }
 
 void PositionMultimap::prefetch(std::uint64_t hash) const {
-    if (slotCount_ != 0) {
-        __builtin_prefetch(&slots_[home(hash)], 1);
-    }
+    if (m_slotCount != 0) __builtin_prefetch(&m_slots[home(tagOf(hash))], 1);
 }
 
 void PositionMultimap::reserve(std::size_t inserts) {
-    // Growing the pool first is harmless if the table then fails to grow.
-    const std::size_t poolNeed = std::size_t{poolTop_} + inserts * kCap;
-    if (poolNeed > pool_.size()) {
-        if (poolNeed >= kNoBucket) {
-            throw std::length_error("SeenText: index full");
-        }
-        pool_.resize(std::max(poolNeed, 2 * pool_.size()));
-    }
-    const std::size_t keys = used_ + inserts;
-    if (2 * keys > slotCount_) {
-        rehash(std::max(kMinSlots, std::bit_ceil(2 * keys)));
+    // A list that moves to a bigger bucket needs the new one before the old is freed.
+    m_lists.reserve(std::uint64_t{inserts} * (kCap + 1));
+    const std::size_t keys = m_used + inserts;
+    if (10 * keys > 7 * m_slotCount) {
+        rehash(std::max(kMinSlots, std::bit_ceil(10 * keys / 7 + 1)));
     }
 }
 
-// Slots are homed by the hash's top bits, so walking the old table in order fills the new one
+// Slots are homed by their tag's top bits, so walking the old table in order fills the new one
 // almost front to back: growth streams through memory instead of jumping around it.
 void PositionMultimap::rehash(std::size_t slotCount) {
-    auto old = makeSlots(slotCount);
-    old.swap(slots_);
-    const std::size_t oldCount = std::exchange(slotCount_, slotCount);
-    shift_ = 64 - static_cast<unsigned>(std::countr_zero(slotCount));
+    auto old = allocateRandomAccessBlock<Slot>(slotCount);
+    std::fill_n(old.get(), slotCount, Slot{0, kEmpty});
+    old.swap(m_slots);
+    const std::size_t oldCount = std::exchange(m_slotCount, slotCount);
+    m_shift = 32 - static_cast<unsigned>(std::countr_zero(slotCount));
     for (std::size_t i = 0; i < oldCount; ++i) {
-        if (old[i].count != 0) {
-            slotFor(old[i].hash) = old[i];
-        }
+        if (old[i].data != kEmpty) slotFor(old[i].tag) = old[i];
     }
 }
 
-PositionMultimap::Slot& PositionMultimap::slotFor(std::uint64_t hash) noexcept {
-    const std::size_t mask = slotCount_ - 1;
-    std::size_t i = home(hash);
-    while (slots_[i].count != 0 && slots_[i].hash != hash) {
-        i = (i + 1) & mask;
-    }
-    return slots_[i];
+PositionMultimap::Slot& PositionMultimap::slotFor(std::uint32_t tag) noexcept {
+    const std::size_t mask = m_slotCount - 1;
+    std::size_t i = home(tag);
+    while (m_slots[i].data != kEmpty && m_slots[i].tag != tag) i = (i + 1) & mask;
+    return m_slots[i];
 }
 
-void PositionMultimap::insert(std::uint64_t hash, std::uint32_t position) noexcept {
-    Slot& slot = slotFor(hash);
-    const std::uint32_t count = slot.count;
-    if (count == 0) {
-        slot = Slot{hash, 1, position};
-        ++used_;
-        return;
+PositionMultimap::Filed PositionMultimap::insert(std::uint64_t hash, std::uint32_t position,
+                                                 std::uint32_t (&evicted)[kCap]) noexcept {
+    Slot& slot = slotFor(tagOf(hash));
+    if (slot.data == kEmpty) {
+        slot = Slot{tagOf(hash), position + 1};
+        ++m_used;
+        return {false, 0};
     }
-    if (count > kCap) {
-        return;
+    return addToList(slot, position, evicted);
+}
+
+PositionMultimap::Filed PositionMultimap::addToList(Slot& slot, std::uint32_t position,
+                                                    std::uint32_t (&evicted)[kCap]) noexcept {
+    if ((slot.data & kListFlag) == 0) {
+        const std::uint32_t bucket = m_lists.allocate(classFor(3));
+        m_lists[bucket] = 2;
+        m_lists[bucket + 1] = slot.data - 1;
+        m_lists[bucket + 2] = position;
+        slot.data = kListFlag | bucket;
+        return {false, 0};
     }
+    std::uint32_t bucket = slot.data & ~kListFlag;
+    const std::uint32_t count = m_lists[bucket];
+    if (count == kCrowded) return {true, 0};
     if (count == kCap) {
-        // Such a key is never looked through again, so its positions are let go.
-        releaseBucket(slot.data, std::countr_zero(kCap));
-        slot.count = kCap + 1;
-        return;
+        // Such a key is never looked through again, so its positions are handed back and let go.
+        for (std::uint32_t i = 0; i < kCap; ++i) evicted[i] = m_lists[bucket + 1 + i];
+        m_lists.release(bucket, classFor(kCap + 1));
+        const std::uint32_t shown = m_lists.allocate(classFor(2));
+        m_lists[shown] = kCrowded;
+        m_lists[shown + 1] = evicted[0];
+        slot.data = kListFlag | shown;
+        return {true, kCap};
     }
-    if (count == 1) {
-        const std::uint32_t bucket = allocateBucket(1);
-        pool_[bucket] = slot.data;
-        slot.data = bucket;
-    } else if (std::has_single_bit(count)) {
-        const unsigned sizeClass = static_cast<unsigned>(std::countr_zero(count));
-        const std::uint32_t bucket = allocateBucket(sizeClass + 1);
-        std::copy_n(&pool_[slot.data], count, &pool_[bucket]);
-        releaseBucket(slot.data, sizeClass);
-        slot.data = bucket;
+    if (std::has_single_bit(count + 1)) {  // the bucket is full
+        const std::uint32_t bigger = m_lists.allocate(classFor(count + 2));
+        for (std::uint32_t i = 0; i <= count; ++i) m_lists[bigger + i] = m_lists[bucket + i];
+        m_lists.release(bucket, classFor(count + 1));
+        bucket = bigger;
+        slot.data = kListFlag | bucket;
     }
-    pool_[slot.data + count] = position;
-    slot.count = count + 1;
-}
-
-std::uint32_t PositionMultimap::allocateBucket(unsigned sizeClass) noexcept {
-    std::uint32_t bucket = freeBuckets_[sizeClass];
-    if (bucket != 0) {
-        --bucket;  // free-list links are stored plus one, so zero-filled storage means "none"
-        freeBuckets_[sizeClass] = pool_[bucket];
-        return bucket;
-    }
-    bucket = poolTop_;
-    poolTop_ += 1u << sizeClass;
-    return bucket;
-}
-
-void PositionMultimap::releaseBucket(std::uint32_t bucket, unsigned sizeClass) noexcept {
-    pool_[bucket] = freeBuckets_[sizeClass];
-    freeBuckets_[sizeClass] = bucket + 1;
+    m_lists[bucket + 1 + count] = position;
+    m_lists[bucket] = count + 1;
+    return {false, 0};
 }
 
 void PositionMultimap::clear() {
-    slots_.reset();
-    slotCount_ = 0;
-    std::vector<std::uint32_t>().swap(pool_);
-    used_ = 0;
-    shift_ = 64;
-    poolTop_ = 0;
-    freeBuckets_.fill(0);
+    *this = PositionMultimap();
 }
 
 std::size_t PositionMultimap::memoryBytes() const {
-    return slotCount_ * sizeof(Slot) + pool_.capacity() * sizeof(std::uint32_t);
+    return m_slotCount * sizeof(Slot) + m_lists.memoryBytes();
 }
 
 }  // namespace seen_text_detail

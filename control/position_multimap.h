@@ -1,64 +1,77 @@
-// A hash multimap from 64-bit key hashes to 32-bit text positions, laid out
-// so that a lookup costs about one cache line: the index behind SeenText.
+// A hash multimap from 64-bit key hashes to 32-bit text positions, laid out so that a lookup
+// costs about one cache line: the index behind SeenText.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <vector>
 
+#include "bucket_pool.h"
 #include "random_access_block.h"
 
 namespace corvell {
 
 namespace seen_text_detail {
 
-// Multimap from 64-bit key hashes to text positions, in one flat open-addressing table: a lookup
-// touches about one cache line. A key keeps at most kCap positions; beyond that it only reports
-// that it has too many. Different keys with equal hashes share one list.
+// Multimap from 64-bit key hashes to text positions (below 2^31 - 1) in one flat open-addressing
+// table of 8-byte slots: a key with one position holds it in its slot, longer lists sit in
+// buckets of a shared pool. A key keeps at most kCap positions; beyond that it only reports that
+// it has too many. A key is known by its hash's high 32 bits only: keys that agree there share
+// one list, so callers check every position they are given.
 class PositionMultimap {
 public:
-    static constexpr std::uint32_t kCap = 32;
+    static constexpr std::uint32_t kCap = 31;
 
     struct Candidates {
-        const std::uint32_t* positions;  // valid until the next insert()
+        const std::uint32_t* list;  // the positions, or nullptr when there is one, in `single`
+        std::uint32_t single;
         std::uint32_t count;
-        bool tooMany;  // more than kCap positions were filed; none are listed
+        bool tooMany;  // more than kCap positions were filed; only one is kept, in `single`
+
+        std::uint32_t operator[](std::uint32_t i) const { return list ? list[i] : single; }
     };
 
+    // The positions filed under `hash`; valid until the next insert().
     Candidates find(std::uint64_t hash) const;
     void prefetch(std::uint64_t hash) const;
     // Makes room for `inserts` more insert() calls; throws with nothing changed if impossible.
     void reserve(std::size_t inserts);
-    // Room must have been reserved.
-    void insert(std::uint64_t hash, std::uint32_t position) noexcept;
+    // Files `position` under `hash`; room must have been reserved. When that makes the key too
+    // crowded, its earlier positions are copied to `evicted` and the outcome says how many; the
+    // key keeps one of them to show.
+    struct Filed {
+        bool crowded;             // the key has (now) too many positions; `position` is not kept
+        std::uint32_t evictions;  // positions copied to `evicted`: the key became crowded now
+    };
+    Filed insert(std::uint64_t hash, std::uint32_t position,
+                 std::uint32_t (&evicted)[kCap]) noexcept;
     void clear();  // empty, memory released
     std::size_t memoryBytes() const;
 
 private:
     struct Slot {
-        std::uint64_t hash;
-        std::uint32_t count;  // 0: empty slot; kCap + 1: too many
-        std::uint32_t data;   // the position when count is 1, else the first of a pool bucket
+        std::uint32_t tag;   // the hash's high half
+        std::uint32_t data;  // kEmpty, or kListFlag | bucket, or the single position + 1
     };
-    static constexpr unsigned kClasses = 6;  // pool buckets of 1 to 32 positions
+    static constexpr std::uint32_t kEmpty = 0;
+    static constexpr std::uint32_t kListFlag = 0x80000000u;
+    // A bucket of 2^c words holds the list's length, then up to 2^c - 1 positions; a crowded
+    // key's bucket holds kCrowded, then one of its positions.
+    static constexpr std::uint32_t kCrowded = 0xFFFFFFFFu;
+    static constexpr unsigned kClasses = 6;
 
-    std::size_t home(std::uint64_t hash) const { return hash >> shift_; }
-    Slot& slotFor(std::uint64_t hash) noexcept;
+    static std::uint32_t tagOf(std::uint64_t hash) {
+        return static_cast<std::uint32_t>(hash >> 32);
+    }
+    std::size_t home(std::uint32_t tag) const { return tag >> m_shift; }
+    Slot& slotFor(std::uint32_t tag) noexcept;
     void rehash(std::size_t slotCount);
-    std::uint32_t allocateBucket(unsigned sizeClass) noexcept;
-    void releaseBucket(std::uint32_t bucket, unsigned sizeClass) noexcept;
+    Filed addToList(Slot& slot, std::uint32_t position, std::uint32_t (&evicted)[kCap]) noexcept;
 
-    static RandomAccessBlock<Slot> makeSlots(std::size_t count);
-
-    RandomAccessBlock<Slot> slots_{nullptr, RandomAccessBlockFree{0}};
-    std::size_t slotCount_ = 0;  // a power of two, or 0; at most half used
-    std::size_t used_ = 0;
-    unsigned shift_ = 64;
-    std::vector<std::uint32_t> pool_;  // position lists in power-of-two buckets
-    std::uint32_t poolTop_ = 0;
-    std::array<std::uint32_t, kClasses> freeBuckets_{};
+    RandomAccessBlock<Slot> m_slots{nullptr, RandomAccessBlockFree{0}};
+    std::size_t m_slotCount = 0;  // a power of two, or 0; at most 70% used
+    std::size_t m_used = 0;
+    unsigned m_shift = 32;
+    BucketPool<std::uint32_t, kClasses> m_lists;
 };
 
 }  // namespace seen_text_detail

@@ -1,10 +1,12 @@
 #include "seen_text.h"
 
 #include <algorithm>
-#include <bit>
+#include <functional>
 #include <new>
 #include <stdexcept>
 #include <utility>
+
+#include "com/hash_mix.h"
 
 namespace corvell {
 
@@ -17,27 +19,87 @@ constexpr std::size_t kChunk = 4096;
 // The piece index serves repeated addresses; longer pieces are left to the other indices.
 constexpr std::size_t kMaxIndexedPiece = 1024;
 
-std::uint64_t mixBits(std::uint64_t h) {
-    h ^= h >> 33;
-    h *= 0xFF51AFD7ED558CCDull;
-    h ^= h >> 33;
-    h *= 0xC4CEB9FE1A85EC53ull;
-    return h ^ (h >> 33);
+// The widths of the context cells: every length on the left up to a long local part, then
+// coarser; on the right every length of a short domain, then coarser. A needle's walk stops at
+// the widest cell it fills, so the exact lengths make crowds of look-alike addresses (the same
+// domain, local parts ending alike) part at the needle's own length.
+constexpr std::array<std::uint16_t, 22> kLeft = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10,  11,
+                                                 12, 14, 16, 20, 24, 32, 48, 64, 96, 128, 256};
+constexpr std::array<std::uint16_t, 26> kRight = {
+    2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 32, 48, 64};
+constexpr std::size_t kWidestRight = kRight.back();
+
+std::uint64_t cellKey(std::size_t left, std::size_t right, std::uint64_t leftHash,
+                      std::uint64_t rightHash) {
+    return com::mixBits(leftHash ^ com::mixBits(rightHash + (left << 8 | right)));
+}
+
+std::uint64_t pieceKey(std::u16string_view piece) {
+    std::uint64_t h = com::kHashStart;
+    for (char16_t c : piece) h = com::hashStep(h, c);
+    return com::mixBits(h);
 }
 }  // namespace
 
-SeenText::SeenText() = default;
+// The hashes of the windows around one '@', of the text or of a needle, each computed once and
+// only when a cell needs it: the left ones over the units going back from the '@', the right
+// ones over the units going forward.
+class SeenText::Context {
+public:
+    template <class UnitAt>
+    Context(UnitAt unitAt) : m_unitAt(std::move(unitAt)) {}
+
+    std::uint64_t key(std::size_t left, std::size_t right) {
+        return cellKey(left, right, leftHash(left), rightHash(right));
+    }
+
+private:
+    std::uint64_t leftHash(std::size_t cell) {
+        for (; m_leftCells <= cell; ++m_leftCells) {
+            for (; m_leftUnits < kLeft[m_leftCells]; ++m_leftUnits) {
+                m_left = com::hashStep(m_left, m_unitAt(-1 - static_cast<long>(m_leftUnits)));
+            }
+            m_lefts[m_leftCells] = m_left;
+        }
+        return m_lefts[cell];
+    }
+    std::uint64_t rightHash(std::size_t cell) {
+        for (; m_rightCells <= cell; ++m_rightCells) {
+            for (; m_rightUnits < kRight[m_rightCells]; ++m_rightUnits) {
+                m_right = com::hashStep(m_right, m_unitAt(1 + static_cast<long>(m_rightUnits)));
+            }
+            m_rights[m_rightCells] = m_right;
+        }
+        return m_rights[cell];
+    }
+
+    std::function<char16_t(long)> m_unitAt;  // the unit at an offset from the '@'
+    std::uint64_t m_left = com::kHashStart, m_right = com::kHashStart;
+    std::size_t m_leftUnits = 0, m_rightUnits = 0, m_leftCells = 0, m_rightCells = 0;
+    std::array<std::uint64_t, kLeft.size()> m_lefts;
+    std::array<std::uint64_t, kRight.size()> m_rights;
+};
+
+SeenText::SeenText() : m_cells(kLeft.size() * kRight.size()) {}
+
+seen_text_detail::PositionMultimap& SeenText::cell(std::size_t left, std::size_t right) {
+    return m_cells[left * kRight.size() + right];
+}
+
+const seen_text_detail::PositionMultimap& SeenText::cell(std::size_t left,
+                                                         std::size_t right) const {
+    return m_cells[left * kRight.size() + right];
+}
 
 void SeenText::reset(std::u16string_view initial) {
-    std::u16string().swap(text_);
-    for (auto& index : index_) {
-        index.clear();
-    }
-    pieces_.clear();
-    pendingCount_ = 0;
-    automaton_.reset();
-    fallbacks_ = 0;
-    scannedUnits_ = 0;
+    m_text.clear();
+    for (auto& cell : m_cells) cell.clear();
+    m_pieces.clear();
+    m_pendingCount = 0;
+    m_cellsIncomplete = false;
+    m_automaton.reset();
+    m_fallbacks = 0;
+    m_scannedUnits = 0;
     append(initial);
 }
 
@@ -46,9 +108,9 @@ void SeenText::append(std::u16string_view piece) {
         throw std::length_error("SeenText: text too long");
     }
     if (!piece.empty() && piece.size() <= kMaxIndexedPiece) {
-        pieces_.reserve(1);
-        pieces_.insert(keyHash(kResolutions.size(), piece, {}),
-                       static_cast<std::uint32_t>(text_.size()));
+        Evicted unused;
+        m_pieces.reserve(1);
+        m_pieces.insert(pieceKey(piece), static_cast<std::uint32_t>(size()), unused);
     }
     for (std::size_t at = 0; at < piece.size(); at += kChunk) {
         appendChunk(piece.substr(at, kChunk));
@@ -56,165 +118,155 @@ void SeenText::append(std::u16string_view piece) {
 }
 
 bool SeenText::isWholePiece(std::u16string_view needle) const {
-    if (needle.size() > kMaxIndexedPiece) {
-        return false;
-    }
-    const auto found = pieces_.find(keyHash(kResolutions.size(), needle, {}));
+    if (needle.size() > kMaxIndexedPiece) return false;
+    const auto found = m_pieces.find(pieceKey(needle));
     for (std::uint32_t i = 0; i < found.count; ++i) {
-        if (occursAt(needle, 0, found.positions[i])) {
-            return true;
-        }
+        if (occursAt(needle, 0, found[i])) return true;
     }
     return false;
 }
 
+// Files every waiting '@' that now has its widest right context; keeps the others waiting.
 void SeenText::appendChunk(std::u16string_view chunk) {
-    const std::size_t newAts =
-        static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), u'@'));
-    for (auto& index : index_) {
-        index.reserve(pendingCount_ + newAts);
-    }
-    const std::size_t oldSize = text_.size();
-    text_.reserve(oldSize + chunk.size());
-    text_.append(chunk);
-
-    // Nothing below allocates.
-    const std::size_t stillPending = pendingCount_;
-    pendingCount_ = 0;
-    for (std::size_t i = 0; i < stillPending; ++i) {
-        indexAt(pending_[i], oldSize);
-    }
-    for (std::size_t at = oldSize; newAts != 0 && at < text_.size(); ++at) {
-        if (text_[at] == u'@') {
-            indexAt(at, oldSize);
+    const std::size_t oldSize = size();
+    m_text.append(chunk);
+    std::size_t waiting = 0;
+    auto fileOrKeep = [&](std::uint32_t at) {
+        if (at + 1 + kWidestRight <= size()) {
+            fileAt(at);
+        } else {
+            m_pending[waiting++] = at;
         }
+    };
+    try {
+        for (std::size_t i = 0; i < m_pendingCount; ++i) fileOrKeep(m_pending[i]);
+        m_pendingCount = 0;
+        for (std::size_t i = 0; i < chunk.size(); ++i) {
+            if (chunk[i] == u'@') fileOrKeep(static_cast<std::uint32_t>(oldSize + i));
+        }
+        m_pendingCount = waiting;
+    } catch (const std::bad_alloc&) {
+        // A cell may have lost '@'s on the way: the cells no longer answer for the text.
+        m_cellsIncomplete = true;
+        m_pendingCount = 0;
     }
 }
 
-// Files the '@' at `at` under every resolution whose context became complete since the text had
-// `oldSize` units; keeps it pending while some context is still incomplete.
-void SeenText::indexAt(std::size_t at, std::size_t oldSize) noexcept {
-    const std::u16string_view text(text_);
-    std::array<std::uint64_t, kResolutions.size()> hashes{};
-    std::array<bool, kResolutions.size()> due{};
-    for (std::size_t r = 0; r < kResolutions.size(); ++r) {
-        const auto [left, right] = kResolutions[r];
-        const std::size_t end = at + 1 + right;
-        due[r] = at >= left && end <= text.size() && (at < oldSize ? end > oldSize : true);
-        if (due[r]) {
-            hashes[r] = keyHash(r, text.substr(at - left, left), text.substr(at + 1, right));
-            index_[r].prefetch(hashes[r]);  // the lookups below then overlap
-        }
-    }
-    for (std::size_t r = 0; r < kResolutions.size(); ++r) {
-        if (due[r]) {
-            index_[r].insert(hashes[r], static_cast<std::uint32_t>(at));
-        }
-    }
-    if (at + 1 + kMaxRight > text.size()) {
-        pending_[pendingCount_++] = static_cast<std::uint32_t>(at);
+void SeenText::fileAt(std::uint32_t at) {
+    if (at < kLeft[0]) return;  // no needle with a unit before its '@' can stand here
+    Context context([this, at](long offset) { return m_text[at + offset]; });
+    file(at, context, 0, 0, false);
+}
+
+// Files the '@' at `at` in the cell (kLeft[left], kRight[right]), or, where that cell is crowded,
+// in its finer cells; a cell that becomes crowded hands its '@'s on to its finer cells as well.
+void SeenText::file(std::uint32_t at, Context& context, std::size_t left, std::size_t right,
+                    bool rightOnly) {
+    Evicted evicted;
+    cell(left, right).reserve(1);
+    const auto filed = cell(left, right).insert(context.key(left, right), at, evicted);
+    if (!filed.crowded) return;
+    fileFiner(at, context, left, right, rightOnly);
+    for (std::uint32_t i = 0; i < filed.evictions; ++i) {
+        const std::uint32_t other = evicted[i];
+        Context otherContext([this, other](long offset) { return m_text[other + offset]; });
+        fileFiner(other, otherContext, left, right, rightOnly);
     }
 }
 
-std::uint64_t SeenText::keyHash(std::size_t resolution, std::u16string_view left,
-                                std::u16string_view right) {
-    std::uint64_t h = resolution + 1;
-    for (char16_t c : left) {
-        h = (h ^ c) * 0x9E3779B97F4A7C15ull;
+// The finer cells of a crowded one, as a needle's walk reaches them: one unit more on the left
+// while the walk has only widened leftwards, and the next width on the right.
+void SeenText::fileFiner(std::uint32_t at, Context& context, std::size_t left, std::size_t right,
+                         bool rightOnly) {
+    if (!rightOnly && left + 1 < kLeft.size() && at >= kLeft[left + 1]) {
+        file(at, context, left + 1, right, false);
     }
-    for (char16_t c : right) {
-        h = (h ^ c) * 0x9E3779B97F4A7C15ull;
-    }
-    return mixBits(h);
+    if (right + 1 < kRight.size()) file(at, context, left, right + 1, true);
 }
 
-// Every '@' of the text with enough context on both sides is filed under the resolution that
-// fits the needle, so an occurrence is always among the candidates: when none matches, the
-// needle does not occur.
+// Walks the needle's cells as they were filed: leftwards while the needle is long enough there
+// and the cell is crowded, then rightwards. Every '@' where the needle occurs has been filed in
+// each cell of that walk that is not crowded, so the first such cell decides.
 bool SeenText::contains(std::u16string_view needle) const {
-    if (needle.empty()) {
-        return true;
-    }
-    if (needle.size() > text_.size()) {
-        return false;
-    }
+    if (needle.empty()) return true;
+    if (needle.size() > size()) return false;
     const std::size_t at = needle.find(u'@');
-    const int r = at == needle.npos ? -1 : resolutionFor(at, needle.size() - at - 1);
-    if (r < 0) {
+    const std::size_t rightSize = at == needle.npos ? 0 : needle.size() - at - 1;
+    if (m_cellsIncomplete || at == needle.npos || at < kLeft[0] || rightSize < kRight[0]) {
         return isWholePiece(needle) || containsExactly(needle);
     }
-    const auto [left, right] = kResolutions[r];
-    const auto found =
-        index_[r].find(keyHash(r, needle.substr(at - left, left), needle.substr(at + 1, right)));
-    if (found.tooMany) {
-        // A crowded key: a repeated address is still found cheaply as a whole piece.
-        return isWholePiece(needle) || containsExactly(needle);
+    for (std::size_t i = 0; i < m_pendingCount; ++i) {
+        if (occursAt(needle, at, m_pending[i])) return true;
     }
-    for (std::uint32_t i = 0; found.count > 1 && i < found.count; ++i) {
-        __builtin_prefetch(text_.data() + found.positions[i] -
-                           std::min<std::size_t>(at, found.positions[i]));
-    }
-    for (std::uint32_t i = 0; i < found.count; ++i) {
-        if (occursAt(needle, at, found.positions[i])) {
-            return true;
+    Context context([needle, at](long offset) { return needle[at + offset]; });
+    std::size_t left = 0, right = 0;
+    bool rightOnly = false;
+    for (;;) {
+        const auto found = cell(left, right).find(context.key(left, right));
+        if (!found.tooMany) {
+            for (std::uint32_t i = 0; found.count > 1 && i < found.count; ++i) {
+                __builtin_prefetch(
+                    m_text.addressOf(found[i] - std::min<std::size_t>(at, found[i])));
+            }
+            for (std::uint32_t i = 0; i < found.count; ++i) {
+                if (occursAt(needle, at, found[i])) return true;
+            }
+            return false;
+        }
+        if (!rightOnly && left + 1 < kLeft.size() && at >= kLeft[left + 1]) {
+            ++left;
+        } else if (right + 1 < kRight.size() && rightSize >= kRight[right + 1]) {
+            ++right;
+            rightOnly = true;
+        } else {
+            // The needle ends inside a crowded cell: the crowd often shares the whole needle (a
+            // suffix of many local parts), else a repeated address is found as a whole piece.
+            return occursAt(needle, at, found.single) || isWholePiece(needle) ||
+                   containsExactly(needle);
         }
     }
-    return false;
-}
-
-int SeenText::resolutionFor(std::size_t leftSize, std::size_t rightSize) const {
-    for (int r = static_cast<int>(kResolutions.size()) - 1; r >= 0; --r) {
-        if (kResolutions[r].left <= leftSize && kResolutions[r].right <= rightSize) {
-            return r;
-        }
-    }
-    return -1;
 }
 
 bool SeenText::occursAt(std::u16string_view needle, std::size_t leftSize, std::size_t at) const {
-    return at >= leftSize && at - leftSize + needle.size() <= text_.size() &&
-           std::u16string_view(text_).substr(at - leftSize, needle.size()) == needle;
+    return at >= leftSize && at - leftSize + needle.size() <= size() &&
+           m_text.equalsAt(at - leftSize, needle);
 }
 
 bool SeenText::containsExactly(std::u16string_view needle) const {
-    ++fallbacks_;
-    const std::u16string_view text(text_);
+    ++m_fallbacks;
     // A few fallbacks in a whole harvest are cheaper as direct searches than building the
     // automaton; the searches may read the text kScanBudget times over before the automaton is
     // built, so the total work stays linear however many fallbacks come.
-    if (!automaton_ && scannedUnits_ + text.size() <= kScanBudget * text.size()) {
-        scannedUnits_ += text.size();
-        return text.find(needle) != text.npos;
+    if (!m_automaton && m_scannedUnits + size() <= kScanBudget * size()) {
+        m_scannedUnits += size();
+        return m_text.contains(needle);
     }
     try {
-        if (!automaton_) {
-            automaton_ = std::make_unique<SuffixAutomaton>();
-        }
+        if (!m_automaton) m_automaton = std::make_unique<SuffixAutomaton>();
         // Catching up only now keeps the automaton's total work linear in the text, and nothing
         // at all for a record that never needs it.
-        for (std::size_t i = automaton_->size(); i < text.size(); ++i) {
-            automaton_->extend(text[i]);
-        }
-        return automaton_->contains(needle);
+        for (std::size_t i = m_automaton->size(); i < size(); ++i) m_automaton->extend(m_text[i]);
+        return m_automaton->contains(needle);
     } catch (const std::bad_alloc&) {
     } catch (const std::length_error&) {
     }
     // Out of memory for the automaton (it still knows a prefix of the text): a direct search
     // gives the same answer, only slower.
-    return text.find(needle) != text.npos;
+    return m_text.contains(needle);
 }
 
 std::size_t SeenText::size() const {
-    return text_.size();
+    return m_text.size();
 }
 
 std::size_t SeenText::memoryBytes() const {
-    std::size_t bytes = sizeof(*this) + text_.capacity() * sizeof(char16_t);
-    for (const auto& index : index_) {
-        bytes += index.memoryBytes();
-    }
-    bytes += pieces_.memoryBytes();
-    return bytes + (automaton_ ? automaton_->memoryBytes() : 0);
+    return m_text.memoryBytes() + indexBytes();
+}
+
+std::size_t SeenText::indexBytes() const {
+    std::size_t bytes = sizeof(*this) + m_pieces.memoryBytes();
+    for (const auto& cell : m_cells) bytes += sizeof(cell) + cell.memoryBytes();
+    return bytes + (m_automaton ? m_automaton->memoryBytes() : 0);
 }
 
 }  // namespace corvell

@@ -8,59 +8,6 @@
 
 namespace corvell {
 
-namespace automaton_detail {
-
-namespace {
-// A lone first block starts small, so an index of a few addresses does not pay for a full block.
-constexpr std::size_t kFirstBlock = 1024;
-// Indices and lengths are 32 bits wide; all ones marks "no index".
-constexpr std::uint64_t kIndexLimit = 0xFFFFFFFFu;
-}  // namespace
-
-template <class T>
-void BlockPool<T>::reserve(std::uint64_t extra) {
-    const std::uint64_t need = std::uint64_t{size_} + extra;
-    if (need <= capacity_) {
-        return;
-    }
-    if (need >= kIndexLimit) {
-        throw std::length_error("SuffixAutomaton: index full");
-    }
-    while (capacity_ < need) {
-        if (blocks_.empty()) {
-            addBlock(kFirstBlock);
-        } else if (capacity_ < kBlock) {
-            // The lone first block doubles; the copy is complete before the old block goes.
-            auto bigger = allocateRandomAccessBlock<T>(2 * capacity_);
-            std::memcpy(bigger.get(), blocks_[0].get(), size_ * sizeof(T));
-            blocks_[0] = std::move(bigger);
-            capacity_ *= 2;
-        } else {
-            addBlock(kBlock);
-        }
-    }
-}
-
-template <class T>
-void BlockPool<T>::addBlock(std::size_t records) {
-    auto block = allocateRandomAccessBlock<T>(records);
-    blocks_.push_back(std::move(block));
-    capacity_ += records;
-}
-
-template <class T>
-std::uint32_t BlockPool<T>::push(const T& value) noexcept {
-    (*this)[size_] = value;
-    return size_++;
-}
-
-template <class T>
-std::size_t BlockPool<T>::memoryBytes() const {
-    return capacity_ * sizeof(T) + blocks_.capacity() * sizeof(blocks_[0]);
-}
-
-}  // namespace automaton_detail
-
 namespace {
 constexpr std::size_t kRootFanOut = 0x10000;
 
@@ -102,12 +49,11 @@ std::size_t SuffixAutomaton::memoryBytes() const {
 
 void SuffixAutomaton::clear() {
     // The new root is allocated before anything is dropped, so a failure keeps the old index.
-    automaton_detail::BlockPool<State> states;
+    BlockPool<State> states;
     states.reserve(1);
     states.push(State{0, kNone, 0, 0, 0, 0});
     states_ = std::move(states);
     slots_ = {};
-    freeBuckets_.fill(kNone);
     std::fill_n(rootTable_.get(), kRootFanOut, 0u);
     std::vector<std::uint32_t>().swap(chain_);
     last_ = 0;
@@ -117,7 +63,7 @@ void SuffixAutomaton::clear() {
 // done before the first change, so an exception leaves the automaton of the previous text intact.
 void SuffixAutomaton::extend(char16_t c) {
     chain_.clear();
-    std::uint64_t slotsNeeded = 0;  // worst case, counting alignment gaps
+    std::uint64_t slotsNeeded = 0;
     std::uint32_t p = last_;
     std::uint32_t q = 0;
     for (; p != kNone; p = states_[p].link) {
@@ -128,12 +74,12 @@ void SuffixAutomaton::extend(char16_t c) {
         chain_.push_back(p);
         const State& s = states_[p];
         if (p != 0 && s.target != 0 && bucketFull(s.extra)) {
-            slotsNeeded += 2 * bucketSize(s.extra + 1u);
+            slotsNeeded += bucketSize(s.extra + 1u);
         }
     }
     const bool cloning = p != kNone && states_[p].len + 1 != states_[q].len;
     if (cloning && states_[q].extra != 0) {
-        slotsNeeded += 2 * bucketSize(states_[q].extra);
+        slotsNeeded += bucketSize(states_[q].extra);
     }
     states_.reserve(cloning ? 2 : 1);
     slots_.reserve(slotsNeeded);
@@ -216,10 +162,10 @@ void SuffixAutomaton::addTransition(std::uint32_t state, char16_t c,
     }
     const std::uint32_t extra = s.extra;
     if (bucketFull(extra)) {
-        const std::uint32_t bucket = allocateBucket(sizeClass(extra + 1));
+        const std::uint32_t bucket = slots_.allocate(sizeClass(extra + 1));
         if (extra != 0) {
             std::memcpy(&slots_[bucket], &slots_[s.bucket], extra * sizeof(Slot));
-            releaseBucket(s.bucket, sizeClass(extra));
+            slots_.release(s.bucket, sizeClass(extra));
         }
         s.bucket = bucket;
     }
@@ -232,35 +178,10 @@ std::uint32_t SuffixAutomaton::cloneState(std::uint32_t source, std::uint32_t le
     const State src = states_[source];
     State copy{len, src.link, src.target, 0, src.label, src.extra};
     if (src.extra != 0) {
-        copy.bucket = allocateBucket(sizeClass(src.extra));
+        copy.bucket = slots_.allocate(sizeClass(src.extra));
         std::memcpy(&slots_[copy.bucket], &slots_[src.bucket], src.extra * sizeof(Slot));
     }
     return states_.push(copy);
-}
-
-// Buckets are aligned to their size, so none straddles a storage block; the gap that alignment
-// leaves is handed to the free lists in aligned power-of-two pieces.
-std::uint32_t SuffixAutomaton::allocateBucket(unsigned sizeClass) noexcept {
-    if (freeBuckets_[sizeClass] != kNone) {
-        const std::uint32_t bucket = freeBuckets_[sizeClass];
-        freeBuckets_[sizeClass] = static_cast<std::uint32_t>(slots_[bucket]);
-        return bucket;
-    }
-    const std::uint32_t size = 1u << sizeClass;
-    std::uint32_t top = slots_.size();
-    while ((top & (size - 1)) != 0) {
-        const std::uint32_t piece = top & (0u - top);
-        slots_.advance(piece);
-        releaseBucket(top, static_cast<unsigned>(std::countr_zero(piece)));
-        top += piece;
-    }
-    slots_.advance(size);
-    return top;
-}
-
-void SuffixAutomaton::releaseBucket(std::uint32_t bucket, unsigned sizeClass) noexcept {
-    slots_[bucket] = freeBuckets_[sizeClass];
-    freeBuckets_[sizeClass] = bucket;
 }
 
 }  // namespace corvell

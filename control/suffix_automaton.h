@@ -7,44 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "random_access_block.h"
+#include "bucket_pool.h"
 
 namespace corvell {
-
-namespace automaton_detail {
-
-// Append-only array of trivially copyable records kept in large fixed-size blocks, so growth
-// never moves what is stored (no copy spikes, little slack; only a lone first block doubles) and
-// room can be claimed before a change that must not fail half-way.
-template <class T>
-class BlockPool {
-public:
-    static constexpr unsigned kShift = 19;
-    static constexpr std::uint32_t kBlock = 1u << kShift;
-
-    T& operator[](std::uint32_t i) { return blocks_[i >> kShift].get()[i & (kBlock - 1)]; }
-    const T& operator[](std::uint32_t i) const {
-        return blocks_[i >> kShift].get()[i & (kBlock - 1)];
-    }
-    std::uint32_t size() const { return size_; }
-
-    // Makes room for `extra` more records; throws (std::bad_alloc, std::length_error) with
-    // nothing changed if that is impossible.
-    void reserve(std::uint64_t extra);
-    // Appends one record, or `count` unset ones; room must have been reserved.
-    std::uint32_t push(const T& value) noexcept;
-    void advance(std::uint32_t count) noexcept { size_ += count; }
-    std::size_t memoryBytes() const;
-
-private:
-    void addBlock(std::size_t records);
-
-    std::vector<RandomAccessBlock<T>> blocks_;
-    std::uint32_t size_ = 0;
-    std::uint64_t capacity_ = 0;
-};
-
-}  // namespace automaton_detail
 
 // Exact substring index of a growing text: its suffix automaton over UTF-16 code units.
 // contains() costs time proportional to the needle's length whatever the text's size, extend()
@@ -84,12 +49,9 @@ private:
     bool redirect(std::uint32_t state, char16_t c, std::uint32_t from, std::uint32_t to) noexcept;
     void addTransition(std::uint32_t state, char16_t c, std::uint32_t target) noexcept;
     std::uint32_t cloneState(std::uint32_t source, std::uint32_t len) noexcept;
-    std::uint32_t allocateBucket(unsigned sizeClass) noexcept;
-    void releaseBucket(std::uint32_t bucket, unsigned sizeClass) noexcept;
 
-    automaton_detail::BlockPool<State> states_;
-    automaton_detail::BlockPool<Slot> slots_;
-    std::array<std::uint32_t, kBucketClasses> freeBuckets_{};  // heads of per-size free lists
+    BlockPool<State> states_;
+    BucketPool<Slot, kBucketClasses> slots_;
     // The root is reached from everywhere and has the widest fan-out, so its transitions are a
     // direct table indexed by code unit (0 = no transition; no transition ever leads to the root).
     std::unique_ptr<std::uint32_t[]> rootTable_;

@@ -1,0 +1,74 @@
+#include "compact_text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace corvell {
+
+namespace {
+bool fitsOneByte(std::u16string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x100; });
+}
+
+// Grows like a vector would, but claims the room first so a failure changes nothing.
+template <class Units>
+void reserveFor(Units& units, std::size_t extra) {
+    const std::size_t need = units.size() + extra;
+    if (need > units.capacity()) units.reserve(std::max(need, 2 * units.capacity()));
+}
+}  // namespace
+
+void CompactText::append(std::u16string_view piece) {
+    if (!m_wide && !fitsOneByte(piece)) widen(piece.size());
+    if (m_wide) {
+        reserveFor(m_units16, piece.size());
+        m_units16.append(piece);
+        return;
+    }
+    reserveFor(m_units8, piece.size());
+    for (char16_t c : piece) m_units8.push_back(static_cast<std::uint8_t>(c));
+}
+
+// Copies the text into two-byte storage with room for `extra` more units; the one-byte copy goes
+// only once the other is complete.
+void CompactText::widen(std::size_t extra) {
+    std::u16string units;
+    units.reserve(m_units8.size() + extra);
+    units.assign(m_units8.begin(), m_units8.end());
+    m_units16.swap(units);
+    std::vector<std::uint8_t>().swap(m_units8);
+    m_wide = true;
+}
+
+void CompactText::clear() {
+    std::vector<std::uint8_t>().swap(m_units8);
+    std::u16string().swap(m_units16);
+    m_wide = false;
+}
+
+bool CompactText::equalsAt(std::size_t at, std::u16string_view needle) const {
+    if (m_wide) return std::u16string_view(m_units16).substr(at, needle.size()) == needle;
+    const std::uint8_t* units = m_units8.data() + at;
+    for (std::size_t i = 0; i < needle.size(); ++i) {
+        if (units[i] != needle[i]) return false;
+    }
+    return true;
+}
+
+bool CompactText::contains(std::u16string_view needle) const {
+    if (needle.empty()) return true;
+    if (m_wide) return std::u16string_view(m_units16).find(needle) != std::u16string_view::npos;
+    // A unit the one-byte text cannot hold occurs nowhere in it.
+    if (!fitsOneByte(needle) || needle.size() > m_units8.size()) return false;
+    const std::uint8_t* begin = m_units8.data();
+    const std::uint8_t* last = begin + (m_units8.size() - needle.size());
+    const auto first = static_cast<std::uint8_t>(needle[0]);
+    for (const std::uint8_t* at = begin; at <= last; ++at) {
+        at = static_cast<const std::uint8_t*>(std::memchr(at, first, last - at + 1));
+        if (at == nullptr) return false;
+        if (equalsAt(static_cast<std::size_t>(at - begin), needle)) return true;
+    }
+    return false;
+}
+
+}  // namespace corvell
