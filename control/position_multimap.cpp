@@ -23,10 +23,10 @@ PositionMultimap::Candidates PositionMultimap::find(std::uint64_t hash) const {
     for (std::size_t i = home(tag);; i = (i + 1) & mask) {
         const Slot& slot = m_slots[i];
         if (slot.data == kEmpty) return {nullptr, 0, 0, false};
-        if (slot.tag != tag) continue;
+        if ((slot.tag & ~kCrowdedTag) != tag) continue;
+        if ((slot.tag & kCrowdedTag) != 0) return {nullptr, slot.data - 1, 0, true};
         if ((slot.data & kListFlag) == 0) return {nullptr, slot.data - 1, 1, false};
         const std::uint32_t bucket = slot.data & ~kListFlag;
-        if (m_lists[bucket] == kCrowded) return {nullptr, m_lists[bucket + 1], 0, true};
         return {&m_lists[bucket + 1], 0, m_lists[bucket], false};
     }
 }
@@ -53,14 +53,14 @@ void PositionMultimap::rehash(std::size_t slotCount) {
     const std::size_t oldCount = std::exchange(m_slotCount, slotCount);
     m_shift = 32 - static_cast<unsigned>(std::countr_zero(slotCount));
     for (std::size_t i = 0; i < oldCount; ++i) {
-        if (old[i].data != kEmpty) slotFor(old[i].tag) = old[i];
+        if (old[i].data != kEmpty) slotFor(old[i].tag & ~kCrowdedTag) = old[i];
     }
 }
 
 PositionMultimap::Slot& PositionMultimap::slotFor(std::uint32_t tag) noexcept {
     const std::size_t mask = m_slotCount - 1;
     std::size_t i = home(tag);
-    while (m_slots[i].data != kEmpty && m_slots[i].tag != tag) i = (i + 1) & mask;
+    while (m_slots[i].data != kEmpty && (m_slots[i].tag & ~kCrowdedTag) != tag) i = (i + 1) & mask;
     return m_slots[i];
 }
 
@@ -72,6 +72,7 @@ PositionMultimap::Filed PositionMultimap::insert(std::uint64_t hash, std::uint32
         ++m_used;
         return {false, 0};
     }
+    if ((slot.tag & kCrowdedTag) != 0) return {true, 0};
     return addToList(slot, position, evicted);
 }
 
@@ -87,15 +88,12 @@ PositionMultimap::Filed PositionMultimap::addToList(Slot& slot, std::uint32_t po
     }
     std::uint32_t bucket = slot.data & ~kListFlag;
     const std::uint32_t count = m_lists[bucket];
-    if (count == kCrowded) return {true, 0};
     if (count == kCap) {
         // Such a key is never looked through again, so its positions are handed back and let go.
         for (std::uint32_t i = 0; i < kCap; ++i) evicted[i] = m_lists[bucket + 1 + i];
         m_lists.release(bucket, classFor(kCap + 1));
-        const std::uint32_t shown = m_lists.allocate(classFor(2));
-        m_lists[shown] = kCrowded;
-        m_lists[shown + 1] = evicted[0];
-        slot.data = kListFlag | shown;
+        slot.tag |= kCrowdedTag;
+        slot.data = evicted[0] + 1;
         return {true, kCap};
     }
     if (std::has_single_bit(count + 1)) {  // the bucket is full

@@ -15,8 +15,8 @@ namespace seen_text_detail {
 // Multimap from 64-bit key hashes to text positions (below 2^31 - 1) in one flat open-addressing
 // table of 8-byte slots: a key with one position holds it in its slot, longer lists sit in
 // buckets of a shared pool. A key keeps at most kCap positions; beyond that it only reports that
-// it has too many. A key is known by its hash's high 32 bits only: keys that agree there share
-// one list, so callers check every position they are given.
+// it has too many. A key is known by 31 bits of its hash only: keys that agree there share one
+// list, so callers check every position they are given.
 class PositionMultimap {
 public:
     static constexpr std::uint32_t kCap = 31;
@@ -49,18 +49,18 @@ public:
 
 private:
     struct Slot {
-        std::uint32_t tag;   // the hash's high half
+        std::uint32_t tag;   // the hash's high half, its lowest bit replaced by kCrowdedTag
         std::uint32_t data;  // kEmpty, or kListFlag | bucket, or the single position + 1
     };
     static constexpr std::uint32_t kEmpty = 0;
     static constexpr std::uint32_t kListFlag = 0x80000000u;
-    // A bucket of 2^c words holds the list's length, then up to 2^c - 1 positions; a crowded
-    // key's bucket holds kCrowded, then one of its positions.
-    static constexpr std::uint32_t kCrowded = 0xFFFFFFFFu;
+    // A crowded key: its slot's `data` holds the one position it keeps, + 1.
+    static constexpr std::uint32_t kCrowdedTag = 1;
+    // A bucket of 2^c words holds the list's length, then up to 2^c - 1 positions.
     static constexpr unsigned kClasses = 6;
 
     static std::uint32_t tagOf(std::uint64_t hash) {
-        return static_cast<std::uint32_t>(hash >> 32);
+        return static_cast<std::uint32_t>(hash >> 32) & ~kCrowdedTag;
     }
     std::size_t home(std::uint32_t tag) const { return tag >> m_shift; }
     Slot& slotFor(std::uint32_t tag) noexcept;

@@ -23,11 +23,14 @@ constexpr std::size_t kMaxIndexedPiece = 1024;
 // coarser; on the right every length of a short domain, then coarser. A needle's walk stops at
 // the widest cell it fills, so the exact lengths make crowds of look-alike addresses (the same
 // domain, local parts ending alike) part at the needle's own length.
-constexpr std::array<std::uint16_t, 22> kLeft = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10,  11,
-                                                 12, 14, 16, 20, 24, 32, 48, 64, 96, 128, 256};
+constexpr std::array<std::uint16_t, 30> kLeft = {1,  2,  3,  4,  5,  6,  7,  8,   9,   10,
+                                                 11, 12, 13, 14, 15, 16, 18, 20,  22,  24,
+                                                 27, 30, 34, 40, 48, 64, 96, 128, 192, 256};
 constexpr std::array<std::uint16_t, 26> kRight = {
     2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 32, 48, 64};
 constexpr std::size_t kWidestRight = kRight.back();
+// The cells of a walk looked up ahead.
+constexpr std::size_t kPrefetchedCells = 6;
 
 std::uint64_t cellKey(std::size_t left, std::size_t right, std::uint64_t leftHash,
                       std::uint64_t rightHash) {
@@ -178,10 +181,20 @@ void SeenText::file(std::uint32_t at, Context& context, std::size_t left, std::s
 // while the walk has only widened leftwards, and the next width on the right.
 void SeenText::fileFiner(std::uint32_t at, Context& context, std::size_t left, std::size_t right,
                          bool rightOnly) {
-    if (!rightOnly && left + 1 < kLeft.size() && at >= kLeft[left + 1]) {
-        file(at, context, left + 1, right, false);
+    const bool leftwards = !rightOnly && left + 1 < kLeft.size() && at >= kLeft[left + 1];
+    const bool rightwards = right + 1 < kRight.size();
+    // Both cells are looked up at once, so their cache misses overlap.
+    if (leftwards) cell(left + 1, right).prefetch(context.key(left + 1, right));
+    if (rightwards) cell(left, right + 1).prefetch(context.key(left, right + 1));
+    if (leftwards) file(at, context, left + 1, right, false);
+    if (rightwards) file(at, context, left, right + 1, true);
+}
+
+// The first cells of a walk are looked up together, so their cache misses overlap.
+void SeenText::prefetchLeftPath(Context& context, std::size_t at) const {
+    for (std::size_t left = 0; left < kPrefetchedCells && at >= kLeft[left]; ++left) {
+        cell(left, 0).prefetch(context.key(left, 0));
     }
-    if (right + 1 < kRight.size()) file(at, context, left, right + 1, true);
 }
 
 // Walks the needle's cells as they were filed: leftwards while the needle is long enough there

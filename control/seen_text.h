@@ -65,6 +65,7 @@ private:
               bool rightOnly);
     void fileFiner(std::uint32_t at, Context& context, std::size_t left, std::size_t right,
                    bool rightOnly);
+    void prefetchLeftPath(Context& context, std::size_t at) const;
     bool occursAt(std::u16string_view needle, std::size_t leftSize, std::size_t at) const;
     bool isWholePiece(std::u16string_view needle) const;
     bool containsExactly(std::u16string_view needle) const;

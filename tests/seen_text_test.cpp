@@ -396,3 +396,140 @@ TEST(SeenTextPiecesTest, RepeatsBehindACrowdedKeyAvoidTheFallback) {
 
 }  // namespace
 }  // namespace corvell
+
+namespace corvell {
+namespace {
+
+// Streams of addresses in shapes that crowd any fixed context window: many addresses of one
+// domain, local parts ending alike, addresses inside other addresses, long repeats, long shared
+// contexts. Each is recorded the way Extract records (append only what is not found yet), and
+// every answer is checked against a plain search of the joined text.
+struct StreamShape {
+    const char* name;
+    std::string (*address)(std::mt19937& rng, const std::vector<std::string>& kept);
+    int count = 6000;
+};
+
+std::string letters(std::mt19937& rng, int count) {
+    std::string s;
+    for (int i = 0; i < count; ++i) s += static_cast<char>('a' + rng() % 26);
+    return s;
+}
+
+// A piece of an earlier address around its '@': a suffix of the local part and a prefix of the
+// rest, so a needle inside that address (or running on into the next one).
+std::string cutAroundAt(std::mt19937& rng, const std::string& address) {
+    const std::size_t at = address.find('@');
+    const std::size_t from = rng() % at;
+    const std::size_t to = std::min(address.size(), at + 3 + rng() % (address.size() - at));
+    return address.substr(from, to - from);
+}
+
+const StreamShape kShapes[] = {
+    {"one domain",
+     [](std::mt19937& rng, const std::vector<std::string>&) {
+         return letters(rng, 2 + rng() % 8) + "@bigcorp.example.com";
+     }},
+    {"one short domain",
+     [](std::mt19937& rng, const std::vector<std::string>&) {
+         return letters(rng, 2 + rng() % 8) + "@web.de";
+     }},
+    {"local parts ending alike",
+     [](std::mt19937& rng, const std::vector<std::string>&) {
+         static const char* kLast[] = {".johnson", ".smith", "_miller"};
+         return letters(rng, 1 + rng() % 3) + kLast[rng() % 3] + "@example.org";
+     }},
+    {"inside each other",
+     [](std::mt19937& rng, const std::vector<std::string>& kept) {
+         if (!kept.empty() && rng() % 2) return cutAroundAt(rng, kept[rng() % kept.size()]);
+         return letters(rng, 6) + ".x@mail" + std::to_string(rng() % 20) + ".example.net";
+     }},
+    {"long repeats",
+     [](std::mt19937& rng, const std::vector<std::string>& kept) {
+         if (kept.size() > 20 && rng() % 2) return kept[rng() % kept.size()];
+         return std::string(70, 'a') + letters(rng, 3) + std::string(50, 'b') + "@" +
+                std::string(60, 'c') + ".example.com";
+     },
+     1500},
+    {"long shared contexts",
+     [](std::mt19937& rng, const std::vector<std::string>&) {
+         return letters(rng, 3) + ".common.local.part.suffix@a.long.shared.domain.example.com";
+     }},
+};
+
+class AddressStreams : public testing::TestWithParam<StreamShape> {};
+
+// Addresses never need the exact fallback; pieces cut out of the text at random may.
+TEST_P(AddressStreams, AgreeWithPlainSearchWithoutTheExactFallback) {
+    std::mt19937 rng(17);
+    SeenText seen;
+    seen.reset(u"0");
+    std::u16string plain = u"0";
+    std::vector<std::string> kept;
+    int hits = 0, misses = 0;
+    std::size_t cutFallbacks = 0;
+    for (int i = 0; i < GetParam().count; ++i) {
+        const std::string address = GetParam().address(rng, kept);
+        const std::u16string needle(address.begin(), address.end());
+        const bool expected = plain.find(needle) != plain.npos;
+        ASSERT_EQ(seen.contains(needle), expected) << GetParam().name << ": " << address;
+        (expected ? hits : misses) += 1;
+        if (!expected) {
+            seen.append(needle);
+            plain += needle;
+            kept.push_back(address);
+        }
+        // Now and then a needle cut out of the text around one of its '@'s, across the joins.
+        if (i % 4 == 0) {
+            const std::size_t at = plain.rfind(u'@', rng() % plain.size());
+            if (at == plain.npos || at == 0) continue;
+            const std::size_t left = 1 + rng() % std::min<std::size_t>(at, 40);
+            std::u16string cut = plain.substr(at - left, left + 3 + rng() % 40);
+            if (rng() % 3 == 0) cut[rng() % cut.size()] = u'q';
+            if (cut.find(u'@') == cut.npos || cut.find(u'@') + 2 >= cut.size()) continue;
+            const std::size_t before = seen.fallbackQueries();
+            ASSERT_EQ(seen.contains(cut), plain.find(cut) != plain.npos) << GetParam().name;
+            cutFallbacks += seen.fallbackQueries() - before;
+        }
+    }
+    EXPECT_GT(hits, 100) << GetParam().name;
+    EXPECT_GT(misses, 100) << GetParam().name;
+    EXPECT_EQ(seen.fallbackQueries(), cutFallbacks) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, AddressStreams, testing::ValuesIn(kShapes),
+                         [](const auto& testInfo) {
+                             std::string name = testInfo.param.name;
+                             for (char& ch : name) {
+                                 ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+                             }
+                             return name;
+                         });
+
+// The record's tables stay within four bytes per recorded unit beyond the text, and the text
+// takes one byte per unit while every unit fits in one.
+TEST(SeenTextMemoryTest, IndexWithinFourBytesPerUnitAndLatin1TextOneByte) {
+    std::mt19937 rng(23);
+    SeenText seen;
+    seen.reset(u"0");
+    for (int i = 0; i < 150000; ++i) {
+        std::u16string address = addressNumber(rng);
+        address[0] = i % 7 == 0 ? u'\u00e9' : address[0];  // Latin-1, still one byte
+        if (!seen.contains(address)) seen.append(address);
+    }
+    const double units = static_cast<double>(seen.size());
+    EXPECT_LE(seen.indexBytes() / units, 4.0);
+    EXPECT_LT((seen.memoryBytes() - seen.indexBytes()) / units, 2.0);
+
+    // A wider unit turns the text into two bytes per unit; the answers stay the same.
+    const std::u16string last = addressNumber(rng) + u"x";
+    seen.append(last);
+    seen.append(u"\u0101@wide.example");
+    EXPECT_GE((seen.memoryBytes() - seen.indexBytes()) / units, 2.0);
+    EXPECT_TRUE(seen.contains(last));
+    EXPECT_TRUE(seen.contains(u"\u0101@wide.ex"));
+    EXPECT_FALSE(seen.contains(u"\u0101@wide.ez"));
+}
+
+}  // namespace
+}  // namespace corvell
