@@ -1,52 +1,97 @@
 #!/usr/bin/env bash
-# A whole harvest in the window (harvest_window_bench) beside two grep baselines on the same
-# large file: the address-harvesting pipeline grep | awk, and the bare count of '@' lines.
-# Usage: harvest_bench.sh BUILD_DIR [CORPUS]   (the corpus is built with make_corpus.sh when
-# missing; default BUILD_DIR/corpus.txt)
+# A whole harvest in the window (harvest_window_bench) beside two grep baselines, on every corpus
+# of the benchmark set: the address-harvesting pipeline grep | awk, and the bare count of '@'
+# lines. Each contender runs RUNS times (default 5); the median, the spread (lowest-highest) and
+# the peak resident memory are printed, and the ratios of the medians.
+#
+# Usage: harvest_bench.sh BUILD_DIR [CORPUS...]
+#   Without corpora: every BUILD_DIR/corpora/*.txt, built by make_corpus_set.sh when missing.
+#   OPTIONS="--sort|--domain" runs those option sets (separated by |) on every corpus as well;
+#   the distinct-heavy corpus always runs with every option set.
 set -euo pipefail
 
-build=${1:?usage: harvest_bench.sh BUILD_DIR [CORPUS]}
-corpus=${2:-"$build/corpus.txt"}
+build=${1:?usage: harvest_bench.sh BUILD_DIR [CORPUS...]}
+shift
 here=$(dirname "$0")
-[ -s "$corpus" ] || "$here/make_corpus.sh" "$corpus" 200
+runs=${RUNS:-5}
 driver="$build/bin/harvest_window_bench"
-
-# Best of three wall-clock seconds of a shell command.
-best_of_3() {
-    local best=""
-    for _ in 1 2 3; do
-        local start end took
-        start=$(date +%s.%N)
-        # Not to /dev/null: grep stops at the first match when it sees its output discarded.
-        bash -c "$1" >"$scratch"
-        end=$(date +%s.%N)
-        took=$(echo "$end - $start" | bc -l)
-        if [ -z "$best" ] || (($(echo "$took < $best" | bc -l))); then best=$took; fi
-    done
-    printf '%.3f' "$best"
-}
+if [ $# -eq 0 ]; then
+    [ -s "$build/corpora/distinct.txt" ] || "$here/make_corpus_set.sh" "$build/corpora" 200
+    set -- "$build"/corpora/*.txt
+fi
 
 scratch=$(mktemp)
-trap 'rm -f "$scratch"' EXIT
-cat "$corpus" >/dev/null  # warm the page cache for every contender alike
-echo "corpus: $corpus, $(stat -c %s "$corpus") bytes"
-pipeline="LC_ALL=C grep -oiE '[[:alnum:]._%+-]+@[[:alnum:].-]+\.[[:alpha:]]{2,}' '$corpus' | awk '!s[\$0]++'"
-grep_pipeline=$(best_of_3 "$pipeline")
-grep_count=$(best_of_3 "grep -c @ '$corpus'")
-echo "grep | awk pipeline: $grep_pipeline s"
-echo "grep -c @:           $grep_count s"
+times=$(mktemp)
+trap 'rm -f "$scratch" "$times"' EXIT
 
-for options in "" "--sort" "--domain" "--domain --sort" "--split 1000" "--split 1000 --sort"; do
-    best=""
-    line=""
-    for _ in 1 2 3; do
-        out=$("$driver" "$corpus" $options 2>/dev/null)
-        took=$(echo "$out" | sed -n 's/^harvest \([0-9.]*\) s.*/\1/p')
-        if [ -z "$best" ] || (($(echo "$took < $best" | bc -l))); then best=$took; line=$out; fi
+# Median and spread of the numbers on standard input: "median lowest-highest".
+summary() {
+    sort -g | awk '{ v[NR] = $1 } END {
+        m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+        printf "%.3f %.3f-%.3f", m, v[1], v[NR] }'
+}
+
+# Runs a shell command RUNS times; prints "median lowest-highest peakMiB" of its wall-clock
+# seconds and of the largest resident set among its processes.
+measure() {
+    : >"$times"
+    local peaks=""
+    for _ in $(seq "$runs"); do
+        local start end
+        start=$(date +%s.%N)
+        # Not to /dev/null: grep stops at the first match when it sees its output discarded.
+        /usr/bin/time -f '%M' -o "$scratch.rss" bash -c "$1" >"$scratch"
+        end=$(date +%s.%N)
+        echo "$end - $start" | bc -l >>"$times"
+        peaks="$peaks $(cat "$scratch.rss")"
     done
-    printf '%-22s %s\n' "${options:-no options}:" "$line"
-    if [ -z "$options" ]; then
-        printf '  %.2fx faster than the pipeline, %.2fx the time of grep -c @\n' \
-            "$(echo "$grep_pipeline / $best" | bc -l)" "$(echo "$best / $grep_count" | bc -l)"
-    fi
+    rm -f "$scratch.rss"
+    printf '%s %.0f\n' "$(summary <"$times")" \
+        "$(echo "$peaks" | tr ' ' '\n' | grep . | summary | awk '{ print $1 / 1024 }')"
+}
+
+# Runs the window harvest RUNS times with the given options; prints like measure().
+harvest() {
+    local corpus=$1 options=$2
+    : >"$times"
+    local peaks="" boxes=""
+    for _ in $(seq "$runs"); do
+        local out
+        # shellcheck disable=SC2086
+        out=$("$driver" "$corpus" $options 2>/dev/null)
+        echo "$out" | sed -n 's/^harvest \([0-9.]*\) s.*/\1/p' >>"$times"
+        peaks="$peaks $(echo "$out" | sed -n 's/.*peak RSS \([0-9.]*\) MiB.*/\1/p')"
+        boxes=$(echo "$out" | sed -n 's/.*boxes: //p')
+    done
+    printf '%s %.0f\t%s\n' "$(summary <"$times")" \
+        "$(echo "$peaks" | tr ' ' '\n' | grep . | summary | awk '{ print $1 }')" "$boxes"
+}
+
+pattern='[[:alnum:]._%+-]+@[[:alnum:].-]+\.[[:alpha:]]{2,}'
+echo "runs per figure: $runs; figures: median s, lowest-highest s, peak MiB (median)"
+for corpus in "$@"; do
+    cat "$corpus" >/dev/null  # warm the page cache for every contender alike
+    echo
+    echo "== $(basename "$corpus"): $(stat -c %s "$corpus") bytes," \
+        "$(LC_ALL=C grep -c @ "$corpus") lines holding @"
+    read -r pipe_median pipe_spread pipe_peak < <(measure \
+        "LC_ALL=C grep -oiE '$pattern' '$corpus' | awk '!s[\$0]++'")
+    read -r count_median count_spread count_peak < <(measure "grep -c @ '$corpus'")
+    printf '  %-24s %8.3f s  (%s)  %5d MiB\n' "grep | awk pipeline:" "$pipe_median" \
+        "$pipe_spread" "$pipe_peak"
+    printf '  %-24s %8.3f s  (%s)  %5d MiB\n' "grep -c @:" "$count_median" "$count_spread" \
+        "$count_peak"
+    option_sets=("")
+    case "$corpus" in
+        *distinct*) option_sets+=("--sort" "--domain" "--domain --sort" "--split 1000") ;;
+        *) if [ -n "${OPTIONS:-}" ]; then IFS='|' read -r -a extra <<<"$OPTIONS"; option_sets+=("${extra[@]}"); fi ;;
+    esac
+    for options in "${option_sets[@]}"; do
+        IFS=$'\t' read -r figures boxes < <(harvest "$corpus" "$options")
+        read -r median spread peak <<<"$figures"
+        printf '  %-24s %8.3f s  (%s)  %5d MiB  %5.2fx faster than the pipeline, %5.2fx grep -c\n' \
+            "harvest ${options:-no options}:" "$median" "$spread" "$peak" \
+            "$(echo "$pipe_median / $median" | bc -l)" "$(echo "$median / $count_median" | bc -l)"
+        [ -n "$options" ] || echo "    $boxes"
+    done
 done
