@@ -24,7 +24,8 @@ namespace {
 class TimingBoxes final : public MessageBoxes {
 public:
     explicit TimingBoxes(const QElapsedTimer& clock) : m_clock(clock) {}
-    void show(const QString& text, MessageIcon, const QString& caption) override {
+    void show(const QString& text, MessageIcon, const QString& caption,
+              const QString&) override {
         if (m_firstAtNs < 0) m_firstAtNs = m_clock.nsecsElapsed();
         m_texts << (caption.isEmpty() ? text : caption + QStringLiteral(": ") + text);
     }
