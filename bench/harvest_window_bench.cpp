@@ -13,7 +13,7 @@
 
 #include "platform/common_dialog.h"
 #include "platform/message_boxes.h"
-#include "window/corvell_control_factory.h"
+#include "hosting/corvell_control_factory.h"
 #include "window/form1.h"
 
 using namespace rosterly;

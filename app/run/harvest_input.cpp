@@ -17,6 +17,8 @@ namespace {
 
 // A fetch keeps the window painted and answering at about the pace of the read loop.
 constexpr qint64 kFetchYieldIntervalMs = 15;
+// Often enough for a progress line to look live.
+constexpr qint64 kReadingReportIntervalMs = 100;
 
 }  // namespace
 
@@ -129,10 +131,24 @@ void HarvestRun::readInputs(QFile& first) {
         QFile next;
         QFile& input = i == 0 ? first : next;
         if (i > 0) openInput(i, input);
+        m_reading = {i + 1, m_inputFiles.size(), m_inputFiles[i], 0, AcceptedCount};
+        m_window.showReading(m_reading, false);
+        m_sinceReport.start();
         if (input.isOpen()) readLines(input);
         input.close();
     }
+    m_reading.accepted = AcceptedCount;
+    m_window.showReading(m_reading, true);
     m_sievan = nullptr;
+}
+
+void HarvestRun::reportReading(const QFile& input) {
+    if (m_sinceReport.elapsed() < kReadingReportIntervalMs) return;
+    m_reading.bytesRead = input.pos();
+    m_reading.accepted = AcceptedCount;
+    m_window.showReading(m_reading, false);
+    m_sinceReport.start();
+    stopped();
 }
 
 void HarvestRun::readLines(QFile& input) {
@@ -143,6 +159,7 @@ void HarvestRun::readLines(QFile& input) {
         lowerCasedLine(bytes, m_line);
         handleLine(m_line);
         if (m_stopped) break;
+        reportReading(input);
     }
     if (step == InputLines::Step::Error) {
         note(Status::failure(QStringLiteral("Input file \"%1\" could not be read: %2.")

@@ -23,6 +23,8 @@ struct HarvestOptions {
     // Inputs that name a directory stand for its regular files, read recursively in byte order
     // of their paths; otherwise a directory is an input that cannot be read.
     bool readDirectories = false;
+    // Every address of a line: the line is cut into pieces, each handled as a line of its own.
+    bool everyAddress = false;
 
     bool urlMode() const { return isUrlMode(url); }
 };

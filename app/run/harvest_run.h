@@ -68,6 +68,7 @@ private:
     Status refuseInput(const QString& path) const;
     void readInputs(QFile& first);
     void readLines(QFile& input);
+    void reportReading(const QFile& input);
     void handleLine(const QString& line);
 
     void accept(QStringView address);
@@ -95,10 +96,12 @@ private:
     HarvestOptions m_options;                     // as they stood when the run started
     QStringList m_inputFiles;                     // the files to read, in order
     std::vector<FileIdentity> m_inputIdentities;  // of every input file known to exist
-    AcceptedAddresses m_accepted;      // the run's duplicate record: exact whole addresses
-    SievanCalls* m_sievan = nullptr;   // during the read loop
-    QString m_line;                    // the current line, lower-cased; reused
-    QElapsedTimer m_sinceYield;        // invalid until the run's first yield
+    AcceptedAddresses m_accepted;     // the run's duplicate record: exact whole addresses
+    SievanCalls* m_sievan = nullptr;  // during the read loop
+    QString m_line;                   // the current line, lower-cased; reused
+    QElapsedTimer m_sinceYield;       // invalid until the run's first yield
+    QElapsedTimer m_sinceReport;      // since the read loop's position was last shown
+    ReadingProgress m_reading;
     QStringList m_failures;            // different reasons, in order of their first failure
     qsizetype m_unlistedFailures = 0;  // different reasons beyond those listed
     bool m_stopped = false;            // the window was closed during the run

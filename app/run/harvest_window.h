@@ -13,6 +13,15 @@ namespace rosterly {
 class InternetTransfer;
 class RichTextBuffer;
 
+// Where the read loop stands, for a front end that shows it.
+struct ReadingProgress {
+    qsizetype fileNumber = 0;  // counted from 1
+    qsizetype fileCount = 0;
+    QString path;
+    qint64 bytesRead = 0;  // of this file
+    qint64 accepted = 0;   // addresses accepted so far in the run
+};
+
 // The window as the run sees it, or the command line standing in for it.
 class HarvestWindow {
 public:
@@ -29,6 +38,13 @@ public:
     virtual bool closing() const = 0;
     // Unlocks the window's fields and options (SSTab1).
     virtual void enableSSTab1() = 0;
+
+    // The read loop's position, at most about ten times a second and whenever a new file
+    // begins; then once more with `done` when reading is over. The window shows none of it.
+    virtual void showReading(const ReadingProgress& progress, bool done) {
+        (void)progress;
+        (void)done;
+    }
 };
 
 // The window's parts the run uses besides its widgets. All must outlive the run.
