@@ -13,7 +13,7 @@ packages=("$@"
     libcurl4-openssl-dev
     unrtf
     xvfb xauth imagemagick x11-utils
-    python3 bc
+    python3 bc time
 )
 
 missing=()
