@@ -19,7 +19,7 @@ namespace seen_text_detail {
 // list, so callers check every position they are given.
 class PositionMultimap {
 public:
-    static constexpr std::uint32_t kCap = 31;
+    static constexpr std::uint32_t kCap = 63;
 
     struct Candidates {
         const std::uint32_t* list;  // the positions, or nullptr when there is one, in `single`
@@ -57,7 +57,7 @@ private:
     // A crowded key: its slot's `data` holds the one position it keeps, + 1.
     static constexpr std::uint32_t kCrowdedTag = 1;
     // A bucket of 2^c words holds the list's length, then up to 2^c - 1 positions.
-    static constexpr unsigned kClasses = 6;
+    static constexpr unsigned kClasses = 7;
 
     static std::uint32_t tagOf(std::uint64_t hash) {
         return static_cast<std::uint32_t>(hash >> 32) & ~kCrowdedTag;

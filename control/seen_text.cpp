@@ -1,7 +1,6 @@
 #include "seen_text.h"
 
 #include <algorithm>
-#include <functional>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -49,18 +48,20 @@ std::uint64_t pieceKey(std::u16string_view piece) {
 // ones over the units going forward.
 class SeenText::Context {
 public:
-    template <class UnitAt>
-    Context(UnitAt unitAt) : m_unitAt(std::move(unitAt)) {}
+    Context(const CompactText& text, std::size_t at) : m_text(&text), m_at(at) {}
+    Context(std::u16string_view needle, std::size_t at) : m_needle(needle), m_at(at) {}
 
     std::uint64_t key(std::size_t left, std::size_t right) {
         return cellKey(left, right, leftHash(left), rightHash(right));
     }
 
 private:
+    char16_t unitAt(std::size_t i) const { return m_text ? (*m_text)[i] : m_needle[i]; }
+
     std::uint64_t leftHash(std::size_t cell) {
         for (; m_leftCells <= cell; ++m_leftCells) {
             for (; m_leftUnits < kLeft[m_leftCells]; ++m_leftUnits) {
-                m_left = com::hashStep(m_left, m_unitAt(-1 - static_cast<long>(m_leftUnits)));
+                m_left = com::hashStep(m_left, unitAt(m_at - 1 - m_leftUnits));
             }
             m_lefts[m_leftCells] = m_left;
         }
@@ -69,14 +70,16 @@ private:
     std::uint64_t rightHash(std::size_t cell) {
         for (; m_rightCells <= cell; ++m_rightCells) {
             for (; m_rightUnits < kRight[m_rightCells]; ++m_rightUnits) {
-                m_right = com::hashStep(m_right, m_unitAt(1 + static_cast<long>(m_rightUnits)));
+                m_right = com::hashStep(m_right, unitAt(m_at + 1 + m_rightUnits));
             }
             m_rights[m_rightCells] = m_right;
         }
         return m_rights[cell];
     }
 
-    std::function<char16_t(long)> m_unitAt;  // the unit at an offset from the '@'
+    const CompactText* m_text = nullptr;  // the units around the '@': the text's,
+    std::u16string_view m_needle;         // or else the needle's
+    std::size_t m_at;                     // the '@'
     std::uint64_t m_left = com::kHashStart, m_right = com::kHashStart;
     std::size_t m_leftUnits = 0, m_rightUnits = 0, m_leftCells = 0, m_rightCells = 0;
     std::array<std::uint64_t, kLeft.size()> m_lefts;
@@ -157,7 +160,7 @@ void SeenText::appendChunk(std::u16string_view chunk) {
 
 void SeenText::fileAt(std::uint32_t at) {
     if (at < kLeft[0]) return;  // no needle with a unit before its '@' can stand here
-    Context context([this, at](long offset) { return m_text[at + offset]; });
+    Context context(m_text, at);
     file(at, context, 0, 0, false);
 }
 
@@ -172,7 +175,7 @@ void SeenText::file(std::uint32_t at, Context& context, std::size_t left, std::s
     fileFiner(at, context, left, right, rightOnly);
     for (std::uint32_t i = 0; i < filed.evictions; ++i) {
         const std::uint32_t other = evicted[i];
-        Context otherContext([this, other](long offset) { return m_text[other + offset]; });
+        Context otherContext(m_text, other);
         fileFiner(other, otherContext, left, right, rightOnly);
     }
 }
@@ -211,7 +214,7 @@ bool SeenText::contains(std::u16string_view needle) const {
     for (std::size_t i = 0; i < m_pendingCount; ++i) {
         if (occursAt(needle, at, m_pending[i])) return true;
     }
-    Context context([needle, at](long offset) { return needle[at + offset]; });
+    Context context(needle, at);
     std::size_t left = 0, right = 0;
     bool rightOnly = false;
     for (;;) {
