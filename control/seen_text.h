@@ -27,16 +27,17 @@ namespace corvell {
 // coarsest cell of the needle towards finer ones as long as its cells are crowded and the needle
 // is long enough, and checks the few '@'s of the first cell that is not crowded against the text:
 // a step costs a few cache misses however long the text is, however many addresses share a
-// domain or a local part. Needles longer than every crowded cell (repeats of long addresses) are
-// found as whole appended pieces. Whatever is left (needles without '@', or crowds the cells
-// cannot tell apart) is answered by a direct search of the text while such searches have read
+// domain or a local part. A needle that ends inside a crowded cell is checked against the one
+// '@' that cell keeps (such crowds mostly share the whole needle), then looked up as a whole
+// appended piece (repeats of long addresses). Whatever is left (needles without '@', or crowds
+// the cells cannot tell apart) is answered by a direct search of the text while such searches have read
 // the text no more than a few times over, and after that by an exact suffix automaton, built
 // then and brought up to date only when needed again. Memory grows linearly with the text.
 //
 // The text is limited to 2^31 - 2 code units (index width); a longer append throws
 // std::length_error before changing anything. If memory runs out during append(), the text keeps
 // a leading part of the piece and the answers stay exact (from then on until the next reset, by
-// direct search). contains() never throws for lack of memory (it then searches the text
+// the fallback alone). contains() never throws for lack of memory (it then searches the text
 // directly). contains() updates lazily built state, so even const use must not be concurrent.
 class SeenText {
 public:

@@ -35,8 +35,8 @@ step "fuzzing the address scanner and the control"
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DROSTERLY_FUZZ=ON -DROSTERLY_BUILD_APP=OFF -DROSTERLY_BUILD_TESTS=OFF \
     -DROSTERLY_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build build-fuzz -j"$jobs" --target address_scanner_fuzz sievan_extract_fuzz
-for fuzzer in address_scanner_fuzz sievan_extract_fuzz; do
+cmake --build build-fuzz -j"$jobs" --target address_scanner_fuzz sievan_extract_fuzz seen_text_fuzz
+for fuzzer in address_scanner_fuzz sievan_extract_fuzz seen_text_fuzz; do
     mkdir -p "$scratch/$fuzzer"
     build-fuzz/bin/$fuzzer -max_total_time="${FUZZ_SECONDS:-45}" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 "$scratch/$fuzzer" >"$scratch/$fuzzer.log" 2>&1 ||
