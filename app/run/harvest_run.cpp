@@ -7,6 +7,7 @@
 #include "field_check.h"
 #include "input_lines.h"
 #include "internet_transfer.h"
+#include "line_pieces.h"
 #include "line_text.h"
 #include "platform/rich_text_buffer.h"
 #include "platform/text_codec.h"
@@ -114,15 +115,23 @@ void HarvestRun::readLines(QFile& input) {
     InputLines lines(input);
     SievanCalls sievan(m_parts.Sievan1);
     m_sievan = &sievan;
-    QByteArrayView bytes;
-    InputLines::Step step;
-    while ((step = lines.nextHolding('@', bytes)) == InputLines::Step::Line) {
-        lowerCasedLine(bytes, m_line);
+    // Each line reaches the control as its bounded stand-in: a line of any length costs no more
+    // memory than the longest address it may yield. A line with no "@", or with an address
+    // beyond the limit, is not handed over at all.
+    LinePieces pieces(false, [this](const BoundedLine& line, BoundedLine::Outcome outcome) {
+        const QByteArrayView standIn = line.standIn(outcome);
+        if (standIn.isEmpty() || m_stopped) return;
+        lowerCasedLine(standIn, m_line);
         handleLine(m_line);
-        if (m_stopped) break;
+    });
+    InputLines::Part part;
+    InputLines::Step step;
+    while (!m_stopped && (step = lines.nextHolding('@', part)) == InputLines::Step::Part) {
+        pieces.append(part.bytes);
+        if (part.lineEnds) pieces.endLine();
     }
     m_sievan = nullptr;
-    if (step == InputLines::Step::Error) fail();
+    if (!m_stopped && step == InputLines::Step::Error) fail();
 }
 
 void HarvestRun::handleLine(const QString& line) {
