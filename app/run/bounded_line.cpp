@@ -53,9 +53,27 @@ const char* BoundedLine::segmentStartIn(const char* from, const char* to) const 
     return nullptr;
 }
 
-// While no candidate is being followed, only an "@" can change it: everything up to the next
-// one is passed over in a few scans.
+// Within the candidate's own segment a further "@" changes nothing: only the start of the
+// next segment matters. One pass, however many "@" the segment holds.
+const char* BoundedLine::skipCandidateSegment(const char* from, const char* to) {
+    const char* p = from;
+    while (p < to && !isLeft(*p) && !(*p == '.' && before(p) == '.')) ++p;
+    if (m_seenAt && !m_shape && std::memchr(from, '.', size_t(p - from))) m_shape = true;
+    if (p == to) return to;
+    if (*p == '.') {
+        m_segmentStart = positionOf(p);
+        m_segment.assign(1, '.');
+    } else {
+        m_segmentStart = positionOf(p) + 1;
+        m_segment.clear();
+    }
+    return p + 1;
+}
+
+// While no candidate is being followed, only an "@" in a new segment can change it: everything
+// up to the next one is passed over in a few scans.
 const char* BoundedLine::skip(const char* from, const char* to) {
+    if (segmentIsCandidate()) return skipCandidateSegment(from, to);
     const auto* at = static_cast<const char*>(std::memchr(from, '@', size_t(to - from)));
     const char* stop = at ? at : to;
     if (m_seenAt && !m_shape && std::memchr(from, '.', size_t(stop - from))) m_shape = true;
@@ -67,8 +85,7 @@ const char* BoundedLine::skip(const char* from, const char* to) {
         appendCapped(m_segment, from, stop - from, m_limit);
     }
     if (!at) return to;
-    // A further "@" in the candidate's own segment changes neither its start nor its end.
-    if (!segmentIsCandidate()) startCandidate(at);
+    startCandidate(at);
     m_seenAt = true;
     return at + 1;
 }

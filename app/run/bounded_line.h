@@ -53,6 +53,7 @@ public:
 
 private:
     const char* skip(const char* from, const char* to);
+    const char* skipCandidateSegment(const char* from, const char* to);
     const char* follow(const char* from, const char* to);
     const char* segmentStartIn(const char* from, const char* to) const;
     void startCandidate(const char* at);
