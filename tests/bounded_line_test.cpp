@@ -133,15 +133,6 @@ TEST(BoundedLineTest, WorkedLinesGiveTheControlsResults) {
     }
 }
 
-TEST(BoundedLineTest, ControlCharactersAreReadAsSpaces) {
-    BoundedLine bounded;
-    bounded.append("Ann\tAnn@Example.com\tParis");
-    EXPECT_EQ(bounded.standIn(bounded.outcome()), "Ann@Example.com");
-    bounded.reset();
-    bounded.append(QByteArrayView("x\0a@b.c\0y", 9));
-    EXPECT_EQ(bounded.standIn(bounded.outcome()), "a@b.c");
-}
-
 TEST(BoundedLineTest, StandInDecodesLikeTheWholeLine) {
     // UTF-8 and Windows-1252 bytes around and inside the address: each character decodes on
     // its own, so the stand-in's text is the whole line's text at the same place.

@@ -115,9 +115,8 @@ void HarvestRun::readLines(QFile& input) {
     InputLines lines(input);
     SievanCalls sievan(m_parts.Sievan1);
     m_sievan = &sievan;
-    // Each line reaches the control as its bounded stand-in: a line of any length costs no more
-    // memory than the longest address it may yield. A line with no "@", or with an address
-    // beyond the limit, is not handed over at all.
+    // Each line reaches the control as its bounded stand-in, so memory stays bounded whatever the
+    // line. A line with no "@", or whose address would pass the limit, is not handed over.
     LinePieces pieces(false, [this](const BoundedLine& line, BoundedLine::Outcome outcome) {
         const QByteArrayView standIn = line.standIn(outcome);
         if (standIn.isEmpty() || m_stopped) return;
@@ -125,13 +124,13 @@ void HarvestRun::readLines(QFile& input) {
         handleLine(m_line);
     });
     InputLines::Part part;
-    InputLines::Step step;
+    InputLines::Step step = InputLines::Step::End;
     while (!m_stopped && (step = lines.nextHolding('@', part)) == InputLines::Step::Part) {
         pieces.append(part.bytes);
         if (part.lineEnds) pieces.endLine();
     }
     m_sievan = nullptr;
-    if (!m_stopped && step == InputLines::Step::Error) fail();
+    if (step == InputLines::Step::Error) fail();
 }
 
 void HarvestRun::handleLine(const QString& line) {
