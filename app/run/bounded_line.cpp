@@ -108,8 +108,8 @@ void BoundedLine::startCandidate(const char* at) {
 }
 
 void BoundedLine::keep(char c) {
-    appendCapped(m_candidate, &c, 1, m_limit);
-    if (!segmentIsCandidate()) appendCapped(m_segment, &c, 1, m_limit);
+    if (m_candidate.size() < size_t(m_limit)) m_candidate.push_back(c);
+    if (!segmentIsCandidate() && m_segment.size() < size_t(m_limit)) m_segment.push_back(c);
 }
 
 // Byte by byte from the candidate's first "@" until a right delimiter, or two full stops in a
