@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "com/guard.h"
 #include "com/property_bag.h"
 #include "com/variant_value.h"
 #include "sievan_members.h"
@@ -45,31 +46,32 @@ HRESULT Sievan::get_Filter(BSTR* value) {
     return getText(m_filter, value);
 }
 HRESULT Sievan::put_Filter(BSTR v) {
-    return putText(m_filter, com::View(v), DISPID_SIEVAN_FILTER);
+    return com::Guarded([&] { return putText(m_filter, com::View(v), DISPID_SIEVAN_FILTER); });
 }
 HRESULT Sievan::get_Address(BSTR* value) {
     return getText(m_address, value);
 }
 HRESULT Sievan::put_Address(BSTR v) {
-    return putText(m_address, com::View(v), DISPID_SIEVAN_ADDRESS);
+    return com::Guarded([&] { return putText(m_address, com::View(v), DISPID_SIEVAN_ADDRESS); });
 }
 HRESULT Sievan::get_Duplicates(BSTR* value) {
     return getText(m_duplicates, value);
 }
 HRESULT Sievan::put_Duplicates(BSTR v) {
-    return putText(m_duplicates, com::View(v), DISPID_SIEVAN_DUPLICATES);
+    return com::Guarded(
+        [&] { return putText(m_duplicates, com::View(v), DISPID_SIEVAN_DUPLICATES); });
 }
 HRESULT Sievan::get_Count(BSTR* value) {
     return getText(m_count, value);
 }
 HRESULT Sievan::put_Count(BSTR v) {
-    return putText(m_count, com::View(v), DISPID_SIEVAN_COUNT);
+    return com::Guarded([&] { return putText(m_count, com::View(v), DISPID_SIEVAN_COUNT); });
 }
 HRESULT Sievan::get_Filtered(BSTR* value) {
     return getText(m_filtered, value);
 }
 HRESULT Sievan::put_Filtered(BSTR v) {
-    return putText(m_filtered, com::View(v), DISPID_SIEVAN_FILTERED);
+    return com::Guarded([&] { return putText(m_filtered, com::View(v), DISPID_SIEVAN_FILTERED); });
 }
 
 HRESULT Sievan::get_Done(VARIANT_BOOL* value) {
@@ -80,7 +82,7 @@ HRESULT Sievan::get_Done(VARIANT_BOOL* value) {
 
 HRESULT Sievan::put_Done(VARIANT_BOOL New_Done) {
     m_done = New_Done;
-    return PropertyChanged(DISPID_SIEVAN_DONE);
+    return com::Guarded([&] { return PropertyChanged(DISPID_SIEVAN_DONE); });
 }
 
 std::u16string* Sievan::textField(DISPID member) {
@@ -151,18 +153,20 @@ HRESULT Sievan::GetClassID(CLSID* clsid) {
 }
 
 HRESULT Sievan::InitNew() {
-    UserControl_InitProperties();
-    return S_OK;
+    return com::Guarded([&] {
+        UserControl_InitProperties();
+        return S_OK;
+    });
 }
 
 HRESULT Sievan::Load(IPropertyBag* bag, IErrorLog*) {
     if (bag == nullptr) return E_POINTER;
-    return UserControl_ReadProperties(bag);
+    return com::Guarded([&] { return UserControl_ReadProperties(bag); });
 }
 
 HRESULT Sievan::Save(IPropertyBag* bag, BOOL, BOOL) {
     if (bag == nullptr) return E_POINTER;
-    return UserControl_WriteProperties(bag);
+    return com::Guarded([&] { return UserControl_WriteProperties(bag); });
 }
 
 // ---- size

@@ -1,5 +1,7 @@
 #include "com/connection_point.h"
 
+#include "com/guard.h"
+
 namespace com {
 
 PropertyNotifyPoint::~PropertyNotifyPoint() {
@@ -26,7 +28,14 @@ HRESULT PropertyNotifyPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (FAILED(
             sink->QueryInterface(IID_IPropertyNotifySink, reinterpret_cast<void**>(&notifySink))))
         return CONNECT_E_CANNOTCONNECT;
-    m_connections.push_back({m_nextCookie, notifySink});
+    const HRESULT hr = Guarded([&] {
+        m_connections.push_back({m_nextCookie, notifySink});
+        return S_OK;
+    });
+    if (FAILED(hr)) {
+        notifySink->Release();
+        return hr;
+    }
     *cookie = m_nextCookie++;
     return S_OK;
 }
