@@ -16,12 +16,12 @@
 // FindOleControlFacts (ole_control_facts.h).
 #pragma once
 
-// clang-format off: windows.h comes first
+// windows.h comes first.
+#include <windows.h>
+
 #include <ocidl.h>
 #include <ole2.h>
 #include <olectl.h>
-#include <windows.h>
-// clang-format on
 
 class OleControl : public IOleObject,
                    public IOleInPlaceObjectWindowless,

@@ -3,10 +3,10 @@
 
 #include <string>
 
-// clang-format off: windows.h comes first
-#include <oleauto.h>
+// windows.h comes first.
 #include <windows.h>
-// clang-format on
+
+#include <oleauto.h>
 
 HMODULE OwnModule();
 // Full path of the module; empty when it cannot be told.

@@ -15,3 +15,9 @@ std::string hex(long value);
 void checkTypeLibrary(bool registered);
 // The class's registry entries and the library's version block.
 void checkRegistry(bool registered);
+// The library's version block: version 3.00, marked self-registering.
+// `label` prefixes the checks' names.
+void checkVersionBlock(const std::wstring& path, const std::string& label);
+// A library built for another pointer size, read as data: its resources and
+// its type library, which must describe the same types as `reference`'s.
+void compareLibraries(const std::wstring& library, const std::wstring& reference);

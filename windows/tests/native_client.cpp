@@ -3,7 +3,9 @@
 // identifiers (GetIDsOfNames), late binding (IDispatch::Invoke), the dual
 // interface's slots, the container services (extent, status flags, property
 // bag, change notification), the type library and the registry entries.
-// With --unregistered it checks that all of that is gone instead.
+// With --unregistered it checks that all of that is gone instead; with
+// --compare-library <dll> <reference dll> it reads a library built for the
+// other pointer size as data and compares it with the reference.
 // Prints one PASS or FAIL line per check and "DONE" at the end; exits with
 // the number of failures.
 #include <cstdio>
@@ -183,7 +185,18 @@ void checkPersistence(IDispatch* control) {
 
 }  // namespace
 
+std::wstring widen(const char* text) {
+    return std::wstring(text, text + std::char_traits<char>::length(text));
+}
+
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--compare-library") {
+        CoInitialize(nullptr);
+        compareLibraries(widen(argv[2]), widen(argv[3]));
+        CoUninitialize();
+        std::printf("DONE: native\n");
+        return g_failures;
+    }
     const bool registered = !(argc > 1 && std::string(argv[1]) == "--unregistered");
     CoInitialize(nullptr);
     IDispatch* control = nullptr;
