@@ -34,6 +34,33 @@ std::string narrow(std::u16string_view text) {
     return std::string(text.begin(), text.end());
 }
 
+HRESULT putText(IDispatch* control, DISPID id, const char16_t* value) {
+    com::Variant argument{std::u16string_view(value)};
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&argument, &named, 1, 1};
+    return control->Invoke(id, GUID_NULL, 0x409, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
+                           nullptr);
+}
+
+std::u16string getText(IDispatch* control, DISPID id) {
+    com::Variant result;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    if (FAILED(control->Invoke(id, GUID_NULL, 0x409, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                               nullptr)))
+        return u"<failed>";
+    // Done reads as "True" or "False".
+    if (result.vt != VT_BSTR &&
+        FAILED(VariantChangeType(&result, &result, VARIANT_ALPHABOOL, VT_BSTR)))
+        return u"<not text>";
+    return std::u16string(result.text());
+}
+
+HRESULT call(IDispatch* control, DISPID id, EXCEPINFO* error) {
+    com::Variant result;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    return control->Invoke(id, GUID_NULL, 0x409, DISPATCH_METHOD, &none, &result, error, nullptr);
+}
+
 std::string hex(long value) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "0x%08lX", static_cast<unsigned long>(value));
@@ -68,29 +95,6 @@ void checkMemberIds(IDispatch* control) {
     }
     check(idOf(control, u"aDDRESS") == 0x68030004, "GetIDsOfNames ignores case");
     check(idOf(control, u"Harvest") == DISPID_UNKNOWN, "GetIDsOfNames refuses unknown names");
-}
-
-HRESULT putText(IDispatch* control, DISPID id, const char16_t* value) {
-    com::Variant argument{std::u16string_view(value)};
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&argument, &named, 1, 1};
-    return control->Invoke(id, GUID_NULL, 0x409, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
-                           nullptr);
-}
-
-std::u16string getText(IDispatch* control, DISPID id) {
-    com::Variant result;
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    if (FAILED(control->Invoke(id, GUID_NULL, 0x409, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                               nullptr)))
-        return u"<failed>";
-    return std::u16string(result.text());
-}
-
-HRESULT call(IDispatch* control, DISPID id, EXCEPINFO* error) {
-    com::Variant result;
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    return control->Invoke(id, GUID_NULL, 0x409, DISPATCH_METHOD, &none, &result, error, nullptr);
 }
 
 void checkInvoke(IDispatch* control) {
@@ -213,7 +217,11 @@ int main(int argc, char** argv) {
         checkDualSlots(control);
         checkContainerServices(control);
         checkPersistence(control);
+        checkTypeInformationAndClass(control);
+        checkFailingAllocations(control);
         control->Release();
+        checkOleContainer();
+        checkAtlHost();
     }
     checkTypeLibrary(registered);
     checkRegistry(registered);
