@@ -19,7 +19,8 @@ constexpr double kTwipsPerHimetric = 1440.0 / 2540.0;
 
 }  // namespace
 
-Sievan::Sievan() : m_notifyPoint(identity(), this) {}
+Sievan::Sievan()
+    : m_notifyPoint(identity(), this), m_eventPoint(identity(), this, DIID___Sievan, true) {}
 
 HRESULT Sievan::Create(REFIID riid, void** object) {
     auto* control = new (std::nothrow) Sievan();
@@ -205,16 +206,20 @@ HRESULT Sievan::GetExtent(DWORD drawAspect, SIZEL* size) {
 // ---- connection points
 
 HRESULT Sievan::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    if (points != nullptr) *points = nullptr;
-    return E_NOTIMPL;
+    IConnectionPoint* const all[] = {&m_notifyPoint, &m_eventPoint};
+    return com::EnumerateConnectionPoints(all, points);
 }
 
 HRESULT Sievan::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
     if (point == nullptr) return E_POINTER;
     *point = nullptr;
-    if (!IsEqualIID(iid, IID_IPropertyNotifySink)) return CONNECT_E_NOCONNECTION;
-    *point = &m_notifyPoint;
-    m_notifyPoint.AddRef();
+    if (IsEqualIID(iid, IID_IPropertyNotifySink))
+        *point = &m_notifyPoint;
+    else if (IsEqualIID(iid, DIID___Sievan))
+        *point = &m_eventPoint;
+    else
+        return CONNECT_E_NOCONNECTION;
+    (*point)->AddRef();
     return S_OK;
 }
 

@@ -60,7 +60,8 @@ public:
     HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clearDirty,
                                    BOOL saveAllProperties) override;
 
-    // IConnectionPointContainer: the one point is IPropertyNotifySink's.
+    // IConnectionPointContainer: IPropertyNotifySink's point, and the point of
+    // the event interface __Sievan, which takes sinks but fires nothing.
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
 
@@ -105,6 +106,7 @@ private:
     float m_width = 0;
     float m_height = 0;
     com::PropertyNotifyPoint m_notifyPoint;
+    com::ConnectionPoint m_eventPoint;
 };
 
 }  // namespace corvell

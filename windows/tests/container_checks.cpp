@@ -287,6 +287,22 @@ void checkNotifications(IDispatch* control) {
     for (const Setting& setting : kSettings) expected.push_back(setting.id);
     check(sink->changes() == expected, "every put is notified with its member identifier");
     sink->unadviseAndRelease();
+
+    auto* container = query<IConnectionPointContainer>(control, IID_IConnectionPointContainer);
+    if (container == nullptr) return;
+    IConnectionPoint* events = nullptr;
+    container->FindConnectionPoint(DIID___Sievan, &events);
+    check(events != nullptr, "IConnectionPointContainer offers the event interface __Sievan");
+    if (events != nullptr) events->Release();
+    IEnumConnectionPoints* points = nullptr;
+    container->EnumConnectionPoints(&points);
+    IConnectionPoint* found[3] = {};
+    ULONG count = 0;
+    if (points != nullptr) points->Next(3, found, &count);
+    check(count == 2, "EnumConnectionPoints lists both points", std::to_string(count));
+    for (ULONG i = 0; i < count; ++i) found[i]->Release();
+    if (points != nullptr) points->Release();
+    container->Release();
 }
 
 }  // namespace

@@ -119,6 +119,7 @@ COM_INTERFACE_TRAITS(IPersistPropertyBag, &IID_IPersistPropertyBag, &IID_IPersis
 COM_INTERFACE_TRAITS(IPropertyNotifySink, &IID_IPropertyNotifySink);
 COM_INTERFACE_TRAITS(IConnectionPoint, &IID_IConnectionPoint);
 COM_INTERFACE_TRAITS(IConnectionPointContainer, &IID_IConnectionPointContainer);
+COM_INTERFACE_TRAITS(IEnumConnectionPoints, &IID_IEnumConnectionPoints);
 #ifndef _WIN32
 // On Windows a control's container interfaces come from the platform, and
 // the Windows build supplies their traits.
