@@ -1,6 +1,7 @@
 #include "com/connection_point.h"
 
 #include "com/guard.h"
+#include "com/ptr.h"
 
 namespace com {
 
@@ -65,9 +66,10 @@ HRESULT PropertyNotifyPoint::FireChanged(DISPID member) {
     HRESULT first = S_OK;
     for (const Connection& connection : snapshot()) {
         auto* sink = static_cast<IPropertyNotifySink*>(connection.sink);
+        // Held while told, also when the telling throws.
         sink->AddRef();
+        const auto held = Ptr<IPropertyNotifySink>::adopt(sink);
         const HRESULT hr = sink->OnChanged(member);
-        sink->Release();
         if (FAILED(hr) && SUCCEEDED(first)) first = hr;
     }
     return first;
