@@ -43,7 +43,7 @@ void HarvestRun::fetchIntoTemporaryFile() {
     m_window.setStatus(QStringLiteral("Retrieving..."));
     m_parts.rchFile.setText(QString());
     const QString path = temporaryFilePath();
-    if (const Status refused = refuseInput(path); !refused.ok()) {
+    if (const Status refused = checkTarget(path); !refused.ok()) {
         note(refused);
         return;
     }
@@ -86,8 +86,9 @@ Status HarvestRun::fetchDocument() {
 }
 
 // Writing to a file that is being read would lose the input: such a file is refused before
-// anything is opened for writing.
-Status HarvestRun::refuseInput(const QString& path) const {
+// anything is opened for writing, and so is anything but a regular file.
+Status HarvestRun::checkTarget(const QString& path) const {
+    if (Status writable = checkWritableFile(path); !writable.ok()) return writable;
     const auto identity = identityOf(path);
     if (identity && std::find(m_inputIdentities.begin(), m_inputIdentities.end(), *identity) !=
                         m_inputIdentities.end()) {
@@ -112,7 +113,7 @@ bool HarvestRun::openInput(qsizetype index, QFile& input) {
 // one, and the output step replaces it with the list.
 void HarvestRun::openOutput(QFile& output) {
     const QString path = m_options.output;
-    if (const Status refused = refuseInput(path); !refused.ok()) {
+    if (const Status refused = checkTarget(path); !refused.ok()) {
         note(refused);
         return;
     }
