@@ -144,9 +144,9 @@ void HarvestRun::readInputs(QFile& first) {
     m_sievan = nullptr;
 }
 
-void HarvestRun::reportReading(const QFile& input) {
+void HarvestRun::reportReading(const InputLines& lines) {
     if (m_sinceReport.elapsed() < kReadingReportIntervalMs) return;
-    m_reading.bytesRead = input.pos();
+    m_reading.bytesRead = lines.bytesConsumed();
     m_reading.accepted = AcceptedCount;
     m_window.showReading(m_reading, false);
     m_sinceReport.start();
@@ -157,18 +157,19 @@ void HarvestRun::readLines(QFile& input) {
     InputLines lines(input);
     // Each line reaches the control as its bounded stand-in, so memory stays bounded whatever the
     // line. A line with no "@", or whose address would pass the limit, is not handed over.
-    LinePieces pieces(false, [this](const BoundedLine& line, BoundedLine::Outcome outcome) {
-        const QByteArrayView standIn = line.standIn(outcome);
-        if (standIn.isEmpty() || m_stopped) return;
-        lowerCasedLine(standIn, m_line);
-        handleLine(m_line);
-    });
+    LinePieces pieces(m_options.everyAddress,
+                      [this](const BoundedLine& line, BoundedLine::Outcome outcome) {
+                          const QByteArrayView standIn = line.standIn(outcome);
+                          if (standIn.isEmpty() || m_stopped) return;
+                          lowerCasedLine(standIn, m_line);
+                          handleLine(m_line);
+                      });
     InputLines::Part part;
     InputLines::Step step = InputLines::Step::End;
     while (!m_stopped && (step = lines.nextHolding('@', part)) == InputLines::Step::Part) {
         pieces.append(part.bytes);
         if (part.lineEnds) pieces.endLine();
-        reportReading(input);
+        reportReading(lines);
     }
     if (step == InputLines::Step::Error) {
         note(Status::failure(QStringLiteral("Input file \"%1\" could not be read: %2.")

@@ -18,6 +18,7 @@
 
 namespace rosterly {
 
+class InputLines;
 class SievanCalls;
 
 // The run state lives as long as the window; a run starts from the window's handler of the
@@ -68,7 +69,7 @@ private:
     Status checkTarget(const QString& path) const;
     void readInputs(QFile& first);
     void readLines(QFile& input);
-    void reportReading(const QFile& input);
+    void reportReading(const InputLines& lines);
     void handleLine(const QString& line);
 
     void accept(QStringView address);

@@ -54,8 +54,13 @@ const char* findLastLineEnd(const char* from, const char* to) {
 
 }  // namespace
 
+// A small file needs a block of twice its size at most (every line of it then comes in one
+// part): a run over thousands of small files never clears a whole block for each.
 InputLines::InputLines(QIODevice& source, qsizetype blockBytes)
-    : m_source(source), m_buffer(size_t(std::max<qsizetype>(blockBytes, 2))) {}
+    : m_source(source),
+      m_buffer(size_t(std::max<qsizetype>(
+          source.isSequential() ? blockBytes : std::min<qint64>(blockBytes, 2 * source.size() + 2),
+          2))) {}
 
 bool InputLines::refill() {
     const qsizetype kept = m_end - m_start;

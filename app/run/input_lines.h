@@ -34,7 +34,7 @@ public:
         bool lineEnds = false;  // the line ends after these bytes
     };
 
-    // `blockBytes` is at least 2.
+    // `blockBytes` is at least 2; a file of less than half of it gets a block of twice its size.
     explicit InputLines(QIODevice& source, qsizetype blockBytes = kDefaultBlockBytes);
 
     // The next part of the next line. After End or Error every further call gives the same; a
