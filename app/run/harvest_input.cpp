@@ -30,11 +30,11 @@ void HarvestRun::planInputs() {
         fetchIntoTemporaryFile();
         return;
     }
-    m_inputFiles = inputFilesOf(m_options.inputs, m_options.readDirectories,
-                                [this](const Status& status) { note(status); });
-    for (const QString& path : m_inputFiles) {
-        if (const auto identity = identityOf(path)) m_inputIdentities.push_back(*identity);
-    }
+    InputPlan plan = planInputFiles(m_options.inputs, m_options.readDirectories,
+                                    [this](const Status& status) { note(status); });
+    m_inputFiles = std::move(plan.files);
+    m_inputIdentities.reserve(plan.identities.size());
+    m_inputIdentities.insert(plan.identities.begin(), plan.identities.end());
 }
 
 // The document goes into the temporary file as it arrives. A failed fetch leaves the file
@@ -61,7 +61,7 @@ void HarvestRun::fetchIntoTemporaryFile() {
         }
     }
     m_inputFiles << path;
-    if (const auto identity = identityOf(path)) m_inputIdentities.push_back(*identity);
+    if (const auto identity = identityOf(path)) m_inputIdentities.insert(*identity);
 }
 
 Status HarvestRun::fetchDocument() {
@@ -91,8 +91,7 @@ Status HarvestRun::fetchDocument() {
 Status HarvestRun::checkTarget(const QString& path) const {
     if (Status writable = checkWritableFile(path); !writable.ok()) return writable;
     const auto identity = identityOf(path);
-    if (identity && std::find(m_inputIdentities.begin(), m_inputIdentities.end(), *identity) !=
-                        m_inputIdentities.end()) {
+    if (identity && m_inputIdentities.contains(*identity)) {
         return Status::failure(
             QStringLiteral("\"%1\" is an input of this run and is not written over.").arg(path));
     }
@@ -104,9 +103,7 @@ bool HarvestRun::openInput(qsizetype index, QFile& input) {
     const Status opened = openRegularFile(m_inputFiles[index], input, identity);
     note(opened);
     if (!opened.ok()) return false;
-    if (std::find(m_inputIdentities.begin(), m_inputIdentities.end(), identity) ==
-        m_inputIdentities.end())
-        m_inputIdentities.push_back(identity);
+    m_inputIdentities.insert(identity);
     return true;
 }
 

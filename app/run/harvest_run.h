@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <unordered_set>
 #include <vector>
 
 #include "accepted_addresses.h"
@@ -94,9 +95,10 @@ private:
 
     HarvestParts m_parts;
     HarvestWindow& m_window;
-    HarvestOptions m_options;                     // as they stood when the run started
-    QStringList m_inputFiles;                     // the files to read, in order
-    std::vector<FileIdentity> m_inputIdentities;  // of every input file known to exist
+    HarvestOptions m_options;  // as they stood when the run started
+    QStringList m_inputFiles;  // the files to read, in order
+    std::unordered_set<FileIdentity, FileIdentityHash>
+        m_inputIdentities;            // of every input known to exist
     AcceptedAddresses m_accepted;     // the run's duplicate record: exact whole addresses
     SievanCalls* m_sievan = nullptr;  // during the read loop
     QString m_line;                   // the current line, lower-cased; reused
