@@ -56,6 +56,7 @@ Form1::Form1(const Form1Services& services, com::Ptr<IDispatch> sievan)
     setUpWindow();
     createControls();
     chooseFittingFont();
+    nameControls();
     setFocusOrder();
     connectHandlers();
     CD1.setFilter(kInputFilter);
