@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "form1.h"
+#include "platform/home_path.h"
 
 namespace rosterly {
 
@@ -10,12 +11,13 @@ QString Form1RunWindow::urlText() const {
     return m_form.txtURL->text();
 }
 
+// A path typed as "~/..." starts in the user's home directory, as in a shell.
 QString Form1RunWindow::inputPath() const {
-    return m_form.Text1->text();
+    return expandHome(m_form.Text1->text());
 }
 
 QString Form1RunWindow::outputPath() const {
-    return m_form.Text2->text();
+    return expandHome(m_form.Text2->text());
 }
 
 QString Form1RunWindow::pieceSizeText() const {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "corvell_control_factory.h"
+#include "platform/program_directory.h"
 #include "platform/qt_common_dialog.h"
 #include "platform/qt_message_boxes.h"
 #include "program_icon.h"
@@ -24,7 +25,12 @@ int main(int argc, char* argv[]) {
     QtMessageBoxes messageBoxes;
     QtCommonDialog dialog;
     CorvellControlFactory controls;
-    const std::unique_ptr<Form1> form = openForm1({messageBoxes, dialog, controls});
+    // Web harvests and split runs write here; a failure to create it shows in their reports.
+    const QString ownDirectory = programDirectory();
+    if (const Status made = makeProgramDirectory(ownDirectory); !made.ok())
+        std::fprintf(stderr, "%s\n", qPrintable(made.message()));
+    const std::unique_ptr<Form1> form =
+        openForm1({messageBoxes, dialog, controls, nullptr, ownDirectory});
     if (!form) return 1;
     messageBoxes.setParent(form.get());
     dialog.setParent(form.get());
