@@ -8,6 +8,7 @@
 #include "field_check.h"
 #include "form1_run_window.h"
 #include "harvest_run.h"
+#include "platform/home_path.h"
 
 namespace rosterly {
 namespace {
@@ -106,7 +107,7 @@ void Form1::chkSort_Click() {
     // more than three bytes, so a file longer than the bytes loaded here has
     // more characters than the limit too: the answer is the same as for the
     // whole file, without holding a huge one (or reading a device endlessly).
-    (void)rchFile.loadFile(Text2->text(), RichTextBuffer::Format::Plain,
+    (void)rchFile.loadFile(expandHome(Text2->text()), RichTextBuffer::Format::Plain,
                            3 * kLargeOutputFileChars + 3);
     if (rchFile.text().size() > kLargeOutputFileChars)
         m_messageBoxes.show(sizeWarning(), MessageIcon::Exclamation);
