@@ -1,5 +1,6 @@
 // Every caption of Form1 shows whole: each control is at least as large as its text needs, by
-// the style's own measure, on every page. Registered twice, at the normal scale and at twice it.
+// the style's own measure, on every page. Registered three times: at the normal scale, at twice
+// it, and with fonts at 192 dpi.
 #include <QGroupBox>
 #include <QStyle>
 #include <QTabBar>
@@ -42,9 +43,11 @@ protected:
 };
 
 TEST_F(Form1CaptionTest, RunsAtTheScaleItWasStartedWith) {
-    const double scale = qEnvironmentVariableIsSet("QT_SCALE_FACTOR")
-                             ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble()
-                             : 1.0;
+    double scale = 1.0;
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        scale *= qEnvironmentVariable("QT_SCALE_FACTOR").toDouble();
+    if (qEnvironmentVariableIsSet("QT_FONT_DPI"))
+        scale *= qEnvironmentVariable("QT_FONT_DPI").toDouble() / 96;
     EXPECT_DOUBLE_EQ(form->devicePixelRatioF(), scale);
     // The layout is in twips whatever the scale.
     EXPECT_EQ(form->size(), QSize(twipsToPixels(4695), twipsToPixels(2790)));
