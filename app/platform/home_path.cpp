@@ -5,7 +5,7 @@
 namespace rosterly {
 
 QString expandHome(const QString& path, const QString& home) {
-    if (!path.startsWith(QLatin1String("~/"))) return path;
+    if (path != u'~' && !path.startsWith(QLatin1String("~/"))) return path;
     QString base = home;
     while (base.size() > 1 && base.endsWith(u'/')) base.chop(1);
     if (base == QLatin1String("/")) base.clear();

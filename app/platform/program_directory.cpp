@@ -3,9 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <filesystem>
 #include <system_error>
 
@@ -34,8 +34,10 @@ QString chooseProgramDirectory(const QString& executableDirectory,
     return perUserDataDirectory(environment);
 }
 
+// Read from the system, so it is known before any application object exists.
 QString programDirectory() {
-    return chooseProgramDirectory(QCoreApplication::applicationDirPath(),
+    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return chooseProgramDirectory(QFileInfo(executable).absolutePath(),
                                   QProcessEnvironment::systemEnvironment(), userMayWrite);
 }
 

@@ -6,16 +6,16 @@ namespace rosterly {
 void HarvestRun::DoDomain() {
     m_parts.Bin += QStringLiteral("     ");
     m_parts.Bin += CurrentAddress;
-    AddressTable.addToDomainGroup(CurrentAddress, m_window.ignoredDomain());
+    AddressTable.addToDomainGroup(CurrentAddress, m_options.ignored);
 }
 
 // The sort itself takes well under a second for a million entries, so the window yields once
 // to show "Sorting..." rather than once per entry.
 void HarvestRun::SortDomains() {
-    if (!m_window.sortOn()) return;
+    if (!m_options.sort) return;
     m_window.setStatus(QStringLiteral("Sorting..."));
     m_window.yield();
-    if (m_window.closing()) m_stopped = true;
+    stopped();
     AddressTable.sortEntries();
     m_window.setStatus(QString());
 }

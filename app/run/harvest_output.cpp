@@ -26,48 +26,55 @@ QString shortSummary(qint64 accepted, qint64 duplicates) {
 
 }  // namespace
 
-bool HarvestRun::saveBuffer(const QString& text, const QString& path, bool rich) {
+// Every file the run writes goes through here, so none of them can replace an input.
+Status HarvestRun::saveBuffer(const QString& text, const QString& path, bool rich) {
+    if (Status refused = refuseInput(path); !refused.ok()) return refused;
     m_parts.rchFile.setText(text);
-    return m_parts.rchFile
-        .saveFile(path, rich ? RichTextBuffer::Format::Rich : RichTextBuffer::Format::Plain)
-        .ok();
+    return m_parts.rchFile.saveFile(
+        path, rich ? RichTextBuffer::Format::Rich : RichTextBuffer::Format::Plain);
 }
 
 // A piece is written when its N-th address has been stored, so every piece but the last holds
 // exactly N. A piece that cannot be written keeps its addresses and the counters keep their
 // values: the next address tries the same piece again, one address longer.
-bool HarvestRun::CheckSize() {
-    const qint64 size = pieceSize(m_window.pieceSizeText());
+Status HarvestRun::CheckSize() {
+    const qint64 size = pieceSize(m_options.pieceSizeText);
     if (PieceFill >= size) {
-        if (m_window.sortOn()) {
+        if (m_options.sort) {
             SortDomains();
-            if (!saveBuffer(AddressTable.listText(), pieceFilePath(PieceNumber), false))
-                return false;
+            if (Status saved =
+                    saveBuffer(AddressTable.listText(), pieceFilePath(PieceNumber), false);
+                !saved.ok())
+                return saved;
             AddressTable.clear();
         } else {
-            if (!saveBuffer(listFileText(ListText), pieceFilePath(PieceNumber), false))
-                return false;
+            if (Status saved =
+                    saveBuffer(listFileText(ListText), pieceFilePath(PieceNumber), false);
+                !saved.ok())
+                return saved;
             ListText.clear();
         }
         PieceFill = 0;
         ++PieceNumber;
     }
     ++PieceFill;
-    return true;
+    return Status::success();
 }
 
 // Always written, also when it holds no address.
-bool HarvestRun::writeLastPiece() {
-    if (!m_window.sortOn())
+Status HarvestRun::writeLastPiece() {
+    if (!m_options.sort)
         return saveBuffer(listFileText(ListText), pieceFilePath(PieceNumber), true);
     SortDomains();
-    if (!saveBuffer(AddressTable.listText(), pieceFilePath(PieceNumber), true)) return false;
+    if (Status saved = saveBuffer(AddressTable.listText(), pieceFilePath(PieceNumber), true);
+        !saved.ok())
+        return saved;
     AddressTable.clear();
-    return true;
+    return Status::success();
 }
 
-bool HarvestRun::SaveFile() {
-    const bool saved = saveList();
+Status HarvestRun::SaveFile() {
+    Status saved = saveList();
     AddressTable.clear();
     AcceptedCount = 0;
     DuplicateCount = 0;
@@ -76,25 +83,27 @@ bool HarvestRun::SaveFile() {
 
 // The window is unlocked only once the list is written, so no second run can start while this
 // one sorts or writes; it is unlocked before the summary shows.
-bool HarvestRun::saveList() {
-    const QString output = m_window.outputPath();
-    if (m_window.splitOn()) {
+Status HarvestRun::saveList() {
+    const QString& output = m_options.output;
+    if (m_options.split) {
         showSummary(splitSummary(AcceptedCount, DuplicateCount));
-        return true;
+        return Status::success();
     }
-    if (m_window.domainOn()) {
+    Status saved = Status::success();
+    if (m_options.domain) {
         // Every group is written: each domain has exactly one, so none repeats another. An
         // empty table is still a list: "<END>" alone.
-        if (m_window.sortOn()) SortDomains();
-        if (!saveBuffer(AddressTable.listText(), output, false)) return false;
-    } else if (m_window.sortOn()) {
+        if (m_options.sort) SortDomains();
+        saved = saveBuffer(AddressTable.listText(), output, false);
+    } else if (m_options.sort) {
         SortDomains();
-        if (!saveBuffer(AddressTable.listText(), output, true)) return false;
+        saved = saveBuffer(AddressTable.listText(), output, true);
     } else {
-        if (!saveBuffer(listFileText(ListText), output, false)) return false;
+        saved = saveBuffer(listFileText(ListText), output, false);
     }
+    if (!saved.ok()) return saved;
     showSummary(shortSummary(AcceptedCount, DuplicateCount));
-    return true;
+    return Status::success();
 }
 
 void HarvestRun::showSummary(const QString& text) {

@@ -7,37 +7,19 @@
 
 namespace rosterly {
 
-QString Form1RunWindow::urlText() const {
-    return m_form.txtURL->text();
-}
-
-// A path typed as "~/..." starts in the user's home directory, as in a shell.
-QString Form1RunWindow::inputPath() const {
-    return expandHome(m_form.Text1->text());
-}
-
-QString Form1RunWindow::outputPath() const {
-    return expandHome(m_form.Text2->text());
-}
-
-QString Form1RunWindow::pieceSizeText() const {
-    return m_form.Text3->text();
-}
-
-bool Form1RunWindow::splitOn() const {
-    return m_form.Check1->isChecked();
-}
-
-bool Form1RunWindow::domainOn() const {
-    return m_form.Check2->isChecked();
-}
-
-bool Form1RunWindow::sortOn() const {
-    return m_form.chkSort->isChecked();
-}
-
-IgnoredDomain Form1RunWindow::ignoredDomain() const {
-    return {m_form.Check3->isChecked(), m_form.Text4->text()};
+// Check boxes count as on only when ticked; a greyed-out box is not ticked. A path typed as
+// "~/..." starts in the user's home directory, as in a shell.
+HarvestOptions Form1RunWindow::options() const {
+    HarvestOptions options;
+    options.url = m_form.txtURL->text();
+    options.inputs = QStringList{expandHome(m_form.Text1->text())};
+    options.output = expandHome(m_form.Text2->text());
+    options.pieceSizeText = m_form.Text3->text();
+    options.split = m_form.Check1->isChecked();
+    options.domain = m_form.Check2->isChecked();
+    options.sort = m_form.chkSort->isChecked();
+    options.ignored = {m_form.Check3->isChecked(), m_form.Text4->text()};
+    return options;
 }
 
 // Painted at once: "Retrieving..." comes before a fetch that does not yield.

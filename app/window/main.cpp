@@ -2,7 +2,9 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "corvell_control_factory.h"
+#include "command_line/command_line.h"
+#include "command_line/run_command_line.h"
+#include "hosting/corvell_control_factory.h"
 #include "platform/program_directory.h"
 #include "platform/qt_common_dialog.h"
 #include "platform/qt_message_boxes.h"
@@ -12,6 +14,10 @@
 using namespace rosterly;
 
 int main(int argc, char* argv[]) {
+    // With arguments the program runs from the command line and never needs a display.
+    // Web harvests and split runs write their files here.
+    const QString ownDirectory = programDirectory();
+    if (wantsCommandLine(argc, argv)) return runCommandLine(argc, argv, ownDirectory);
     // Qt aborts when it finds no display; say so plainly before it can.
     if (const QString reason = missingDisplayReason(QProcessEnvironment::systemEnvironment());
         !reason.isEmpty()) {
@@ -25,8 +31,7 @@ int main(int argc, char* argv[]) {
     QtMessageBoxes messageBoxes;
     QtCommonDialog dialog;
     CorvellControlFactory controls;
-    // Web harvests and split runs write here; a failure to create it shows in their reports.
-    const QString ownDirectory = programDirectory();
+    // A failure to create it shows again in the reports of the runs that need it.
     if (const Status made = makeProgramDirectory(ownDirectory); !made.ok())
         std::fprintf(stderr, "%s\n", qPrintable(made.message()));
     const std::unique_ptr<Form1> form =
