@@ -67,6 +67,29 @@ if run "$root/usr/bin/rosterly" --version >/dev/null 2>&1; then
     [ -s "$home/.local/share/rosterly/file1.doc" ] ||
         fail "a split run did not write its pieces to ~/.local/share/rosterly"
     echo "installed command line: a split run writes its pieces to the per-user directory"
+
+    # A web page from a local server: temp.doc goes to the per-user directory too.
+    mkdir "$scratch/site" && printf '<p>Write to <a href="mailto:dora@example.com">Dora</a></p>\n' \
+        >"$scratch/site/page.html"
+    python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$scratch/site" \
+        >"$scratch/server.log" 2>&1 &
+    server=$!
+    for _ in $(seq 50); do
+        port=$(sed -n 's/.* port \([0-9]*\).*/\1/p' "$scratch/server.log" | head -n1)
+        [ -n "$port" ] && break
+        sleep 0.1
+    done
+    status=0
+    run "$root/usr/bin/rosterly" -u "http://127.0.0.1:$port/page.html" -o "$home/web.doc" \
+        >"$scratch/summary" 2>&1 || status=$?
+    kill "$server" 2>/dev/null || true
+    wait "$server" 2>/dev/null || true
+    [ "$status" -eq 0 ] || fail "the installed command line failed on a web page: $(cat "$scratch/summary")"
+    [ "$(cat "$home/web.doc")" = "dora@example.com"$'\r\n'"<END>" ] ||
+        fail "the web page's list is wrong: $(cat "$home/web.doc")"
+    [ -s "$home/.local/share/rosterly/temp.doc" ] ||
+        fail "a web harvest did not keep temp.doc in ~/.local/share/rosterly"
+    echo "installed command line: a web harvest keeps temp.doc in the per-user directory"
 else
     echo "installed command line: not available yet, not run"
 fi
