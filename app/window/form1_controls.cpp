@@ -46,8 +46,9 @@ QPushButton* button(QWidget* page, const char* name, const QString& caption, QRe
 }
 
 // A check box's caption may need more height than the design gives the box (its indicator and
-// the text's descenders are cut off otherwise); it never needs more than the tallest box the
-// design gives the page, so no box reaches into the row after the next.
+// the text's lower edge are cut off otherwise). It grows to at most the tallest check box of the
+// design, which reaches one pixel into the next row; check boxes paint no background, so
+// neither hides the other.
 constexpr int kTallestCheckBox = twipsToPixels(255);
 
 // Whether a caption fits inside its control, by the style's own measure.
@@ -146,7 +147,7 @@ void Form1::createExtractPage(QWidget* page) {
 }
 
 // The design fixes every box's size, so the font is the largest that lets
-// every caption fit its box with the fonts this system has.
+// every caption fit its box, across and down, with the fonts this system has.
 void Form1::chooseFittingFont() {
     QFont font;
     font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
