@@ -11,6 +11,7 @@ unusable entries, and writes a de-duplicated list: one address per line.
 On request the list is sorted alphabetically, grouped by domain with one
 domain left out, or split into numbered piece files. It runs as a window
 or, with options, from the command line.")
+set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
