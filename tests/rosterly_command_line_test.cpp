@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QProcess>
 
+#include <sys/stat.h>
+
 #include "support/harvest_fixture.h"
 
 namespace rosterly {
@@ -185,6 +187,22 @@ TEST_F(RosterlyCommandLineTest, ReadsSeveralFilesAndDirectoriesAsOneInput) {
     // B.txt before a/ (byte order), a/x.txt before b/a.txt before b/c/z.txt; the link is skipped.
     EXPECT_EQ(fileBytes(list),
               "first@f.cc\r\nupper@b.cc\r\nx@a.cc\r\na@b.cc\r\nsecond@b.cc\r\nz@z.org\r\n<END>");
+}
+
+TEST_F(RosterlyCommandLineTest, UnreadableInputAmongOthersIsReportedAndTheOthersAreRead) {
+    const QString fifo = workPath(QStringLiteral("fifo.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString second = workPath(QStringLiteral("second.txt"));
+    writeFile(inputPath(), "one@a.cc\r\n");
+    writeFile(second, "two@b.cc\r\n");
+    const QString list = workPath(QStringLiteral("list.doc"));
+    const Finished finished = rosterly({"-i", inputPath(), "-i", fifo, "-i", second, "-o", list});
+    EXPECT_EQ(finished.status, 1);
+    EXPECT_EQ(finished.out, "2 Addresses extracted, \n0 Duplicates removed.\n");
+    EXPECT_EQ(
+        finished.err,
+        QStringLiteral("rosterly: Input file \"%1\" cannot be read: it is a FIFO.\n").arg(fifo));
+    EXPECT_EQ(fileBytes(list), "one@a.cc\r\ntwo@b.cc\r\n<END>");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "hosting/hosted_sievan.h"
 #include "platform/program_directory.h"
 #include "platform/rich_text_buffer.h"
+#include "size_warning.h"
 
 namespace rosterly {
 namespace {
@@ -35,8 +36,10 @@ int harvest(const HarvestOptions& options, const QString& programDirectory) {
             say(stderr, QStringLiteral("rosterly: %1\n").arg(made.message()));
     }
     ConsoleMessageBoxes boxes(stdout, stderr);
-    ConsoleWindow window(options, ::isatty(::fileno(stderr)) ? stderr : nullptr);
     RichTextBuffer rchFile;
+    if (options.domain && options.sort && isLargeListFile(rchFile, options.output))
+        boxes.show(sizeWarning(), MessageIcon::Exclamation);
+    ConsoleWindow window(options, ::isatty(::fileno(stderr)) ? stderr : nullptr);
     CurlTransfer transfer;
     QString Bin;
     HarvestRun run({window, boxes, rchFile, transfer, hosted.control.get(), Bin, programDirectory});

@@ -8,6 +8,7 @@
 #include "input_lines.h"
 #include "input_plan.h"
 #include "internet_transfer.h"
+#include "line_pieces.h"
 #include "line_text.h"
 #include "platform/rich_text_buffer.h"
 #include "sievan_calls.h"
@@ -43,7 +44,7 @@ void HarvestRun::fetchIntoTemporaryFile() {
     m_window.setStatus(QStringLiteral("Retrieving..."));
     m_parts.rchFile.setText(QString());
     const QString path = temporaryFilePath();
-    if (const Status refused = refuseInput(path); !refused.ok()) {
+    if (const Status refused = checkTarget(path); !refused.ok()) {
         note(refused);
         return;
     }
@@ -86,8 +87,9 @@ Status HarvestRun::fetchDocument() {
 }
 
 // Writing to a file that is being read would lose the input: such a file is refused before
-// anything is opened for writing.
-Status HarvestRun::refuseInput(const QString& path) const {
+// anything is opened for writing, and so is anything but a regular file.
+Status HarvestRun::checkTarget(const QString& path) const {
+    if (Status writable = checkWritableFile(path); !writable.ok()) return writable;
     const auto identity = identityOf(path);
     if (identity && std::find(m_inputIdentities.begin(), m_inputIdentities.end(), *identity) !=
                         m_inputIdentities.end()) {
@@ -112,7 +114,7 @@ bool HarvestRun::openInput(qsizetype index, QFile& input) {
 // one, and the output step replaces it with the list.
 void HarvestRun::openOutput(QFile& output) {
     const QString path = m_options.output;
-    if (const Status refused = refuseInput(path); !refused.ok()) {
+    if (const Status refused = checkTarget(path); !refused.ok()) {
         note(refused);
         return;
     }
@@ -153,17 +155,24 @@ void HarvestRun::reportReading(const QFile& input) {
 
 void HarvestRun::readLines(QFile& input) {
     InputLines lines(input);
-    QByteArrayView bytes;
-    InputLines::Step step;
-    while ((step = lines.nextHolding('@', bytes)) == InputLines::Step::Line) {
-        lowerCasedLine(bytes, m_line);
+    // Each line reaches the control as its bounded stand-in, so memory stays bounded whatever the
+    // line. A line with no "@", or whose address would pass the limit, is not handed over.
+    LinePieces pieces(false, [this](const BoundedLine& line, BoundedLine::Outcome outcome) {
+        const QByteArrayView standIn = line.standIn(outcome);
+        if (standIn.isEmpty() || m_stopped) return;
+        lowerCasedLine(standIn, m_line);
         handleLine(m_line);
-        if (m_stopped) break;
+    });
+    InputLines::Part part;
+    InputLines::Step step = InputLines::Step::End;
+    while (!m_stopped && (step = lines.nextHolding('@', part)) == InputLines::Step::Part) {
+        pieces.append(part.bytes);
+        if (part.lineEnds) pieces.endLine();
         reportReading(input);
     }
     if (step == InputLines::Step::Error) {
         note(Status::failure(QStringLiteral("Input file \"%1\" could not be read: %2.")
-                                 .arg(input.fileName(), lines.errorString())));
+                                 .arg(input.fileName(), lines.status().message())));
     }
 }
 

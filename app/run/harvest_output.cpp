@@ -28,7 +28,7 @@ QString shortSummary(qint64 accepted, qint64 duplicates) {
 
 // Every file the run writes goes through here, so none of them can replace an input.
 Status HarvestRun::saveBuffer(const QString& text, const QString& path, bool rich) {
-    if (Status refused = refuseInput(path); !refused.ok()) return refused;
+    if (Status refused = checkTarget(path); !refused.ok()) return refused;
     m_parts.rchFile.setText(text);
     return m_parts.rchFile.saveFile(
         path, rich ? RichTextBuffer::Format::Rich : RichTextBuffer::Format::Plain);

@@ -65,7 +65,7 @@ private:
     Status fetchDocument();
     bool openInput(qsizetype index, QFile& input);
     void openOutput(QFile& output);
-    Status refuseInput(const QString& path) const;
+    Status checkTarget(const QString& path) const;
     void readInputs(QFile& first);
     void readLines(QFile& input);
     void reportReading(const QFile& input);

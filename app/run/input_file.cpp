@@ -23,6 +23,14 @@ Status cannotRead(const QString& path, const QString& why) {
 
 }  // namespace
 
+Status checkWritableFile(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode))
+        return Status::success();
+    return Status::failure(
+        QStringLiteral("\"%1\" cannot be written: it is %2.").arg(path, kindOf(info.st_mode)));
+}
+
 std::optional<FileIdentity> identityOf(const QString& path) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) return std::nullopt;

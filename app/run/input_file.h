@@ -23,6 +23,11 @@ struct FileIdentity {
 // that can be looked at.
 std::optional<FileIdentity> identityOf(const QString& path);
 
+// Whether `path` may be written: it names nothing yet, or a regular file (through any links).
+// A directory, FIFO, device or socket is refused: opening one for writing could block, and
+// replacing it would destroy it. The failure names the path and says why.
+Status checkWritableFile(const QString& path);
+
 // Opens `path` for reading into `file` (unbuffered: readers take large blocks of their own) when
 // it is a regular file. A directory, FIFO, device or socket is refused at once: the opening
 // never waits for a writer at the other end of a FIFO. On success `identity` describes the file

@@ -8,24 +8,17 @@
 #include "form1_run_window.h"
 #include "harvest_run.h"
 #include "hosting/hosted_sievan.h"
+<<<<<<< HEAD
 #include "platform/home_path.h"
+=======
+#include "size_warning.h"
+>>>>>>> main
 
 namespace rosterly {
 namespace {
 
-// Alphabetical on top of domain sorting gets slow beyond this output size.
-constexpr int kLargeOutputFileChars = 20000;
-
 const QString kInputFilter = QStringLiteral("All Files | *.");
 const QString kOutputFilter = QStringLiteral("Word Files | *.doc");
-
-QString sizeWarning() {
-    return QStringLiteral(
-        "Using Alphabetical sorting and\r\n"
-        "Domain sorting with this file\r\n"
-        "may cause your system to not\r\n"
-        "respond!");
-}
 
 std::unique_ptr<InternetTransfer> ownTransferUnless(const InternetTransfer* given) {
     if (given) return nullptr;
@@ -101,6 +94,7 @@ void Form1::Check3_Click() {
 
 void Form1::chkSort_Click() {
     if (!chkSort->isChecked() || !Check2->isChecked()) return;
+<<<<<<< HEAD
     // Only a warning: an output file that does not exist yet or cannot be
     // read is no reason to stop, so the load's outcome is not looked at and
     // the test applies to whatever the buffer then holds. No character takes
@@ -110,8 +104,12 @@ void Form1::chkSort_Click() {
     (void)rchFile.loadFile(expandHome(Text2->text()), RichTextBuffer::Format::Plain,
                            3 * kLargeOutputFileChars + 3);
     if (rchFile.text().size() > kLargeOutputFileChars)
+=======
+    // Only a warning: an output file that does not exist yet or cannot be read is no reason
+    // to stop.
+    if (isLargeListFile(rchFile, Text2->text()))
+>>>>>>> main
         m_messageBoxes.show(sizeWarning(), MessageIcon::Exclamation);
-    rchFile.setText(QString());
 }
 
 void Form1::txtURL_Change() {
