@@ -8,11 +8,8 @@
 #include "form1_run_window.h"
 #include "harvest_run.h"
 #include "hosting/hosted_sievan.h"
-<<<<<<< HEAD
 #include "platform/home_path.h"
-=======
 #include "size_warning.h"
->>>>>>> main
 
 namespace rosterly {
 namespace {
@@ -94,21 +91,9 @@ void Form1::Check3_Click() {
 
 void Form1::chkSort_Click() {
     if (!chkSort->isChecked() || !Check2->isChecked()) return;
-<<<<<<< HEAD
-    // Only a warning: an output file that does not exist yet or cannot be
-    // read is no reason to stop, so the load's outcome is not looked at and
-    // the test applies to whatever the buffer then holds. No character takes
-    // more than three bytes, so a file longer than the bytes loaded here has
-    // more characters than the limit too: the answer is the same as for the
-    // whole file, without holding a huge one (or reading a device endlessly).
-    (void)rchFile.loadFile(expandHome(Text2->text()), RichTextBuffer::Format::Plain,
-                           3 * kLargeOutputFileChars + 3);
-    if (rchFile.text().size() > kLargeOutputFileChars)
-=======
     // Only a warning: an output file that does not exist yet or cannot be read is no reason
     // to stop.
-    if (isLargeListFile(rchFile, Text2->text()))
->>>>>>> main
+    if (isLargeListFile(rchFile, expandHome(Text2->text())))
         m_messageBoxes.show(sizeWarning(), MessageIcon::Exclamation);
 }
 
