@@ -17,6 +17,9 @@ fi
 mkdir -p "$scratch"
 window="$build/bin/harvest_window_bench"
 pipe="$build/bin/sievan-pipe"
+# Benchmarks are built only on request.
+cmake -S "$(dirname "$0")/.." -B "$build" -DROSTERLY_BUILD_BENCHMARKS=ON >/dev/null
+cmake --build "$build" --target harvest_window_bench sievan-pipe Corvell >/dev/null
 export XDG_DATA_HOME="$scratch/data"
 mib=$((1024 * 1024))
 

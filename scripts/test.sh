@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything, and runs every test: the
-# normal build, the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, a short fuzzing run of the scanner and the
-# control, and the control built for Windows under Wine.
+# normal build, the Debian package and its validators, the same tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, a short fuzzing run of the
+# scanner and the control, and the control built for Windows under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,15 +17,20 @@ export XDG_DATA_HOME="$scratch/data"
 step() { printf '\n== %s\n' "$*"; }
 
 step "build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DROSTERLY_BUILD_TESTS=ON -DROSTERLY_BUILD_BENCHMARKS=ON >/dev/null
 cmake --build build -j"$jobs"
 
 step "tests"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
 
+step "the Debian package: contents, validators, installed files at work"
+scripts/check-package.sh build
+
 step "tests under address and undefined-behaviour sanitizers"
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DROSTERLY_SANITIZE=address,undefined -DROSTERLY_BUILD_BENCHMARKS=OFF >/dev/null
+    -DROSTERLY_SANITIZE=address,undefined -DROSTERLY_BUILD_TESTS=ON \
+    -DROSTERLY_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \

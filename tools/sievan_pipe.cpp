@@ -10,7 +10,9 @@
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
+#include "com/local_servers.h"
 #include "com/objbase.h"
 #include "com/ptr.h"
 #include "com/strings.h"
@@ -57,6 +59,7 @@ HRESULT invoke(IDispatch* control, DISPID member, WORD flags, VARIANT* argument,
 }
 
 com::Ptr<IDispatch> createControl(std::string* error) {
+    com::AddLocalServer(CLSID_Sievan, CORVELL_LIBRARY_FILE);
     CLSID clsid = CLSID_Sievan;
     // The ProgID names the class when it is registered; an unregistered
     // library beside this program still serves its known class identifier.
@@ -66,7 +69,10 @@ com::Ptr<IDispatch> createControl(std::string* error) {
         CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.out());
     if (FAILED(hr)) {
         *error = "cannot create " CORVELL_PROGID_SIEVAN " (" + describe(hr) +
-                 "): register " CORVELL_LIBRARY_FILE " or place it beside this program";
+                 "): register " CORVELL_LIBRARY_FILE " or place it beside this program; tried ";
+        const std::vector<std::string> tried = com::ServerPathsFor(clsid);
+        for (std::size_t i = 0; i < tried.size(); ++i) *error += (i ? ", " : "") + tried[i];
+        if (tried.empty()) *error += "no library";
         return {};
     }
     if (auto persist = control.as<IPersistPropertyBag>(IID_IPersistPropertyBag)) persist->InitNew();

@@ -12,6 +12,7 @@
 #include "harvest_run.h"
 #include "hosting/corvell_control_factory.h"
 #include "hosting/hosted_sievan.h"
+#include "platform/program_directory.h"
 #include "platform/rich_text_buffer.h"
 #include "size_warning.h"
 
@@ -29,6 +30,10 @@ int harvest(const HarvestOptions& options, const QString& programDirectory) {
     if (!hosted.control) {
         say(stderr, QStringLiteral("rosterly: %1\n").arg(hosted.failure));
         return 1;
+    }
+    if (options.split || options.urlMode()) {
+        if (const Status made = makeProgramDirectory(programDirectory); !made.ok())
+            say(stderr, QStringLiteral("rosterly: %1\n").arg(made.message()));
     }
     ConsoleMessageBoxes boxes(stdout, stderr);
     RichTextBuffer rchFile;

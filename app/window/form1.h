@@ -127,6 +127,7 @@ private:
     void createOutputPage(QWidget* page);
     void createExtractPage(QWidget* page);
     void chooseFittingFont();
+    void nameControls();
     void setFocusOrder();
 
     void connectHandlers();
