@@ -7,6 +7,8 @@
 #include <array>
 #include <string_view>
 
+#include "delimiters.h"
+
 namespace rosterly::address_bytes {
 
 enum : unsigned char {
@@ -18,12 +20,8 @@ enum : unsigned char {
 // never hands one to the control, and no list ever holds one.
 constexpr std::array<unsigned char, 256> classTable() {
     std::array<unsigned char, 256> table{};
-    for (char c : std::string_view(", :\"<>`/;\\+=|()&^%~$")) {
-        table[static_cast<unsigned char>(c)] |= kLeft;
-    }
-    for (char c : std::string_view(", :\"<>`\\/+=|()&^%!$~")) {
-        table[static_cast<unsigned char>(c)] |= kRight;
-    }
+    for (char c : corvell::kLeftDelimiters) table[static_cast<unsigned char>(c)] |= kLeft;
+    for (char c : corvell::kRightDelimiters) table[static_cast<unsigned char>(c)] |= kRight;
     for (int c = 0; c < 32; ++c) table[std::size_t(c)] = kLeft | kRight;
     table[127] = kLeft | kRight;
     return table;
