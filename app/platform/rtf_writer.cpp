@@ -54,20 +54,31 @@ void appendChar(QByteArray& out, QChar c) {
 
 }  // namespace
 
-QByteArray writeRtf(QStringView text) {
-    QByteArray out(kHeader);
-    out.reserve(out.size() + text.size() + text.size() / 4);
+QByteArray rtfBegin() {
+    return QByteArray(kHeader);
+}
+
+void appendRtfText(QByteArray& out, QStringView text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
             out += "\\par\r\n";
             continue;
         }
         appendChar(out, c);
     }
-    out += "}\r\n";
+}
+
+QByteArray rtfEnd() {
+    return QByteArray("}\r\n");
+}
+
+QByteArray writeRtf(QStringView text) {
+    QByteArray out = rtfBegin();
+    out.reserve(out.size() + text.size() + text.size() / 4);
+    appendRtfText(out, text);
+    out += rtfEnd();
     return out;
 }
 

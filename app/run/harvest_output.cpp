@@ -1,7 +1,7 @@
 // The split step, the last piece and the output step of a run.
 #include "harvest_run.h"
+#include "list_file.h"
 #include "piece_size.h"
-#include "platform/rich_text_buffer.h"
 
 namespace rosterly {
 namespace {
@@ -26,11 +26,18 @@ QString shortSummary(qint64 accepted, qint64 duplicates) {
 
 }  // namespace
 
-bool HarvestRun::saveBuffer(const QString& text, const QString& path, bool rich) {
-    m_parts.rchFile.setText(text);
-    return m_parts.rchFile
-        .saveFile(path, rich ? RichTextBuffer::Format::Rich : RichTextBuffer::Format::Plain)
-        .ok();
+// The lists are written from the run's record as they stand there, never gathered into one
+// text: a list of millions of addresses is not held a second time.
+bool HarvestRun::saveTable(const QString& path, bool rich) {
+    ListFile file(path, rich ? ListFile::Format::Rich : ListFile::Format::Plain, m_accepted);
+    AddressTable.forEachLine([&](AcceptedAddresses::Entry entry) { file.addLine(entry); });
+    return file.commit().ok();
+}
+
+bool HarvestRun::saveListText(const QString& path, bool rich) {
+    ListFile file(path, rich ? ListFile::Format::Rich : ListFile::Format::Plain, m_accepted);
+    file.addLines(ListText.first, ListText.end);
+    return file.commit().ok();
 }
 
 // A piece is written when its N-th address has been stored, so every piece but the last holds
@@ -41,13 +48,11 @@ bool HarvestRun::CheckSize() {
     if (PieceFill >= size) {
         if (m_window.sortOn()) {
             SortDomains();
-            if (!saveBuffer(AddressTable.listText(), pieceFilePath(PieceNumber), false))
-                return false;
+            if (!saveTable(pieceFilePath(PieceNumber), false)) return false;
             AddressTable.clear();
         } else {
-            if (!saveBuffer(listFileText(ListText), pieceFilePath(PieceNumber), false))
-                return false;
-            ListText.clear();
+            if (!saveListText(pieceFilePath(PieceNumber), false)) return false;
+            ListText.first = ListText.end;
         }
         PieceFill = 0;
         ++PieceNumber;
@@ -58,20 +63,25 @@ bool HarvestRun::CheckSize() {
 
 // Always written, also when it holds no address.
 bool HarvestRun::writeLastPiece() {
-    if (!m_window.sortOn())
-        return saveBuffer(listFileText(ListText), pieceFilePath(PieceNumber), true);
+    if (!m_window.sortOn()) return saveListText(pieceFilePath(PieceNumber), true);
     SortDomains();
-    if (!saveBuffer(AddressTable.listText(), pieceFilePath(PieceNumber), true)) return false;
+    if (!saveTable(pieceFilePath(PieceNumber), true)) return false;
     AddressTable.clear();
     return true;
 }
 
 bool HarvestRun::SaveFile() {
     const bool saved = saveList();
+    forgetRun();
+    return saved;
+}
+
+void HarvestRun::forgetRun() {
     AddressTable.clear();
+    ListText = {};
+    m_accepted.clear();
     AcceptedCount = 0;
     DuplicateCount = 0;
-    return saved;
 }
 
 // The window is unlocked only once the list is written, so no second run can start while this
@@ -86,12 +96,12 @@ bool HarvestRun::saveList() {
         // Every group is written: each domain has exactly one, so none repeats another. An
         // empty table is still a list: "<END>" alone.
         if (m_window.sortOn()) SortDomains();
-        if (!saveBuffer(AddressTable.listText(), output, false)) return false;
+        if (!saveTable(output, false)) return false;
     } else if (m_window.sortOn()) {
         SortDomains();
-        if (!saveBuffer(AddressTable.listText(), output, true)) return false;
+        if (!saveTable(output, true)) return false;
     } else {
-        if (!saveBuffer(listFileText(ListText), output, false)) return false;
+        if (!saveListText(output, false)) return false;
     }
     showSummary(shortSummary(AcceptedCount, DuplicateCount));
     return true;

@@ -39,18 +39,17 @@ void HarvestRun::Extract() {
     m_sinceYield.invalidate();
     PieceFill = 1;
     PieceNumber = 1;
-    ListText.clear();
+    ListText = {};
 
     QFile input;
     openInput(input);
     QFile output;
     openOutput(output, input);
     if (input.isOpen()) readLines(input);
+    m_accepted.releaseIndex();  // no more duplicate tests: the lists are written from the record
     if (m_window.splitOn() && !m_stopped && !writeLastPiece()) fail();
 
     m_window.setStatus(QString());
-    m_parts.Bin.clear();
-    m_accepted.clear();
     CurrentAddress.clear();
     m_line = QString();
     PieceFill = 0;
@@ -58,8 +57,7 @@ void HarvestRun::Extract() {
     output.close();
 
     if (m_stopped) {
-        AddressTable.clear();
-        AcceptedCount = DuplicateCount = 0;
+        forgetRun();
         m_window.enableSSTab1();
         return;
     }
@@ -145,20 +143,22 @@ void HarvestRun::handleLine(const QString& line) {
 }
 
 void HarvestRun::accept(QStringView address) {
+    const std::optional<AcceptedAddresses::Entry> entry = m_accepted.insert(address);
+    if (!entry) {  // the record is full
+        fail();
+        return;
+    }
     ++AcceptedCount;
-    CurrentAddress = address.toString();
+    // Into the same storage, as long as the status line does not share it.
+    CurrentAddress.setUnicode(address.data(), address.size());
     showProgress();
     if (m_window.sortOn()) {
-        if (!m_window.domainOn()) AddressTable.appendAddress(CurrentAddress);
+        if (!m_window.domainOn()) AddressTable.appendAddress(*entry);
     } else {
-        ListText += CurrentAddress;
-        ListText += u"\r\n";
+        ListText.end = *entry + 1;
     }
     if (m_window.splitOn() && !CheckSize()) fail();
     if (m_window.domainOn()) DoDomain();
-    m_parts.Bin += u' ';
-    m_parts.Bin += CurrentAddress;
-    m_accepted.insert(CurrentAddress);
 }
 
 // The window paints only while it handles its events, so the text set just before a yield is
