@@ -13,7 +13,7 @@
 
 #include "platform/common_dialog.h"
 #include "platform/message_boxes.h"
-#include "window/corvell_control_factory.h"
+#include "hosting/corvell_control_factory.h"
 #include "window/form1.h"
 
 using namespace rosterly;
@@ -24,7 +24,8 @@ namespace {
 class TimingBoxes final : public MessageBoxes {
 public:
     explicit TimingBoxes(const QElapsedTimer& clock) : m_clock(clock) {}
-    void show(const QString& text, MessageIcon, const QString& caption) override {
+    void show(const QString& text, MessageIcon, const QString& caption,
+              const QString&) override {
         if (m_firstAtNs < 0) m_firstAtNs = m_clock.nsecsElapsed();
         m_texts << (caption.isEmpty() ? text : caption + QStringLiteral(": ") + text);
     }

@@ -1,6 +1,6 @@
 // Creating Sievan1 through the component layer from the control library
 // built beside the tests.
-#include "window/corvell_control_factory.h"
+#include "hosting/corvell_control_factory.h"
 
 #include <gtest/gtest.h>
 

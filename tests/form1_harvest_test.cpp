@@ -142,13 +142,6 @@ TEST_F(Form1HarvestTest, UnwritableOutputShowsOnlyFailureAndNextRunCountsFromZer
     EXPECT_EQ(boxTexts().last(), shortSummary(1, 0));
 }
 
-TEST_F(Form1HarvestTest, OutputNamingTheInputDoesNotEmptyItBeforeReading) {
-    form->Text2->setText(inputPath());
-    harvest("a@b.cc\r\n");
-    EXPECT_EQ(fileBytes(inputPath()), "a@b.cc\r\n<END>");
-    EXPECT_EQ(boxTexts(), (QStringList{shortSummary(1, 0), QStringLiteral("File not found.")}));
-}
-
 TEST_F(Form1HarvestTest, ClosingWindowDuringRunEndsItWithoutBoxes) {
     QTimer::singleShot(0, form.get(), [this] { form->close(); });
     harvest("a@b.cc\r\nc@d.cc\r\ne@f.cc\r\n");

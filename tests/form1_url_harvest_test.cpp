@@ -1,5 +1,7 @@
 // Runs from a web address in the offscreen window, fetching over libcurl from a server of the
 // test's own on 127.0.0.1: the temporary file, and fetches that fail.
+#include <QTimer>
+
 #include <cstdlib>
 
 #include "curl_transfer.h"
@@ -62,8 +64,35 @@ TEST_F(Form1UrlHarvestTest, FailedFetchesHarvestNothingAndReportFailure) {
         EXPECT_EQ(fileBytes(temporaryFile()), "");
         EXPECT_EQ(output(), "<END>");
         EXPECT_EQ(boxTexts(), (QStringList{shortSummary(0, 0), QStringLiteral("File not found.")}));
+        EXPECT_TRUE(
+            messageBoxes.shown.back().details.contains(QStringLiteral("Web address \"") + url))
+            << messageBoxes.shown.back().details.toStdString();
         EXPECT_TRUE(form->SSTab1->isEnabled());
     }
+}
+
+TEST_F(Form1UrlHarvestTest, FetchedPageWithMixedLineEndsIsReadLineByLine) {
+    LocalServer mixed({{"/mixed", plain(200, "a@b.cc\nc@d.cc\re@f.cc\r\n\ng@h.cc")}});
+    harvestUrl(mixed.url("/mixed"));
+    EXPECT_EQ(fileBytes(temporaryFile()), "a@b.cc\r\nc@d.cc\r\ne@f.cc\r\n\r\ng@h.cc");
+    EXPECT_EQ(output(), "a@b.cc\r\nc@d.cc\r\ne@f.cc\r\ng@h.cc\r\n<END>");
+}
+
+// While a server keeps the window waiting, the window still paints and answers; closing it
+// abandons the fetch instead of waiting for the server to be given up on.
+TEST_F(Form1UrlHarvestTest, ClosingWindowDuringStalledFetchCancelsIt) {
+    LocalServer stalled({{"/stall", stall()}});
+    writeFile(temporaryFile(), "old@copy.cc\r\n");
+    QString shownDuringFetch;
+    QTimer::singleShot(300, form.get(), [&] {
+        shownDuringFetch = form->lblEmail->text();
+        form->close();
+    });
+    harvestUrl(stalled.url("/stall"));
+    EXPECT_EQ(shownDuringFetch, "Retrieving...");
+    EXPECT_TRUE(boxTexts().isEmpty());
+    EXPECT_TRUE(form->SSTab1->isEnabled());
+    EXPECT_EQ(fileBytes(temporaryFile()), "old@copy.cc\r\n");
 }
 
 TEST_F(Form1UrlHarvestTest, EmptyPageIsNoFailure) {

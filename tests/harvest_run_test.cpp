@@ -21,14 +21,10 @@ namespace {
 // and boxes (through `boxes`).
 class RecordingWindow final : public HarvestWindow {
 public:
-    QString urlText() const override { return url; }
-    QString inputPath() const override { return input; }
-    QString outputPath() const override { return output; }
-    QString pieceSizeText() const override { return pieceSize; }
-    bool splitOn() const override { return split; }
-    bool domainOn() const override { return domain; }
-    bool sortOn() const override { return sort; }
-    IgnoredDomain ignoredDomain() const override { return ignored; }
+    HarvestOptions options() const override {
+        ++optionReads;
+        return {url, {input}, output, pieceSize, split, domain, sort, ignored};
+    }
 
     void setStatus(const QString& text) override { status = text; }
     void yield() override {
@@ -43,6 +39,7 @@ public:
     IgnoredDomain ignored;
     QString status;
     QStringList events;
+    mutable int optionReads = 0;
     int yields = 0;
     int closeAtYield = -1;
     bool closed = false;
@@ -98,7 +95,16 @@ TEST_F(HarvestRunTest, FailedExtractKeepsCleanedTextAndReportsAtEnd) {
     EXPECT_EQ(output(), "a@bad.cc\r\nc@d.cc\r\n<END>");
     EXPECT_EQ(boxes(),
               (QStringList{"2 Addresses extracted, \r\n0 Duplicates removed.", "File not found."}));
+    EXPECT_EQ(messageBoxes.shown.back().details,
+              "The harvesting control failed in Extract (0x80004005).");
     EXPECT_EQ(window.events.last(), "unlock");
+}
+
+TEST_F(HarvestRunTest, OptionsAreReadOnceWhenTheRunStarts) {
+    window.split = true;
+    window.pieceSize = QStringLiteral("1");
+    run("a@x.cc\r\nb@x.cc\r\nc@x.cc\r\n");
+    EXPECT_EQ(window.optionReads, 1);
 }
 
 TEST_F(HarvestRunTest, WindowUnlocksAfterListIsWrittenAndBeforeSummary) {

@@ -27,6 +27,8 @@ struct TransferLimits {
 // failed fetch. Certificates and host names are verified. An HTTP status of 400 or more is a
 // failed fetch. Proxies named in the usual environment variables are honoured.
 //
+// The transfer is driven step by step (libcurl's multi interface), so the caller is asked
+// whether to go on while a server is slow to answer, and a window stays responsive.
 // Not thread-safe: one fetch at a time per object.
 class CurlTransfer final : public InternetTransfer {
 public:
@@ -34,7 +36,7 @@ public:
 
     void setUrl(const QString& url) override { m_url = url; }
     QString url() const override { return m_url; }
-    FetchResult fetch() override;
+    Status fetch(const FetchSink& sink, const FetchGoingOn& goingOn) override;
 
 private:
     TransferLimits m_limits;

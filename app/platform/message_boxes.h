@@ -17,8 +17,10 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     // Shows `text` and returns when the user has closed the box. An empty
-    // caption shows programTitle().
-    virtual void show(const QString& text, MessageIcon icon, const QString& caption = {}) = 0;
+    // caption shows programTitle(). `details`, when not empty, is offered
+    // beside the text for the user who wants to know more.
+    virtual void show(const QString& text, MessageIcon icon, const QString& caption = {},
+                      const QString& details = {}) = 0;
 };
 
 }  // namespace rosterly

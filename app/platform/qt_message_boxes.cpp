@@ -19,11 +19,13 @@ QMessageBox::Icon toQtIcon(MessageIcon icon) {
 
 }  // namespace
 
-void QtMessageBoxes::show(const QString& text, MessageIcon icon, const QString& caption) {
+void QtMessageBoxes::show(const QString& text, MessageIcon icon, const QString& caption,
+                          const QString& details) {
     QMessageBox box(toQtIcon(icon), caption.isEmpty() ? programTitle() : caption, text,
                     QMessageBox::Ok, m_parent);
     // Texts are the program's own words and may hold "<": never rich text.
     box.setTextFormat(Qt::PlainText);
+    box.setDetailedText(details);
     box.exec();
 }
 

@@ -12,7 +12,8 @@ class QtMessageBoxes final : public MessageBoxes {
 public:
     // Boxes are modal to `parent` when it is set and still alive.
     void setParent(QWidget* parent) { m_parent = parent; }
-    void show(const QString& text, MessageIcon icon, const QString& caption = {}) override;
+    void show(const QString& text, MessageIcon icon, const QString& caption = {},
+              const QString& details = {}) override;
 
 private:
     QPointer<QWidget> m_parent;

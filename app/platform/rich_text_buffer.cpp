@@ -25,7 +25,8 @@ Status RichTextBuffer::saveFile(const QString& path, Format format) const {
     const QByteArray bytes = format == Format::Plain ? encodeText(m_text) : writeRtf(m_text);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return Status::failure(QStringLiteral("%1: %2").arg(path, file.errorString()));
+        return Status::failure(
+            QStringLiteral("\"%1\" cannot be written: %2.").arg(path, file.errorString()));
     return Status::success();
 }
 

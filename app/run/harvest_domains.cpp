@@ -6,16 +6,16 @@ namespace rosterly {
 // The address in CurrentAddress is the record's latest entry.
 void HarvestRun::DoDomain() {
     AddressTable.addToDomainGroup(AcceptedAddresses::Entry(m_accepted.size() - 1),
-                                  m_window.ignoredDomain());
+                                  m_options.ignored);
 }
 
 // The sort itself takes well under a second for a million entries, so the window yields once
 // to show "Sorting..." rather than once per entry.
 void HarvestRun::SortDomains() {
-    if (!m_window.sortOn()) return;
+    if (!m_options.sort) return;
     m_window.setStatus(QStringLiteral("Sorting..."));
     m_window.yield();
-    if (m_window.closing()) m_stopped = true;
+    stopped();
     AddressTable.sortEntries();
     m_window.setStatus(QString());
 }

@@ -26,52 +26,57 @@ QString shortSummary(qint64 accepted, qint64 duplicates) {
 
 }  // namespace
 
-// The lists are written from the run's record as they stand there, never gathered into one
-// text: a list of millions of addresses is not held a second time.
-bool HarvestRun::saveTable(const QString& path, bool rich) {
+// Every file the run writes goes through these two, so none of them can replace an input. The
+// lists are written from the run's record as they stand there, never gathered into one text:
+// a list of millions of addresses is not held a second time.
+Status HarvestRun::saveTable(const QString& path, bool rich) {
+    if (Status refused = refuseInput(path); !refused.ok()) return refused;
     ListFile file(path, rich ? ListFile::Format::Rich : ListFile::Format::Plain, m_accepted);
     AddressTable.forEachLine([&](AcceptedAddresses::Entry entry) { file.addLine(entry); });
-    return file.commit().ok();
+    return file.commit();
 }
 
-bool HarvestRun::saveListText(const QString& path, bool rich) {
+Status HarvestRun::saveListText(const QString& path, bool rich) {
+    if (Status refused = refuseInput(path); !refused.ok()) return refused;
     ListFile file(path, rich ? ListFile::Format::Rich : ListFile::Format::Plain, m_accepted);
     file.addLines(ListText.first, ListText.end);
-    return file.commit().ok();
+    return file.commit();
 }
 
 // A piece is written when its N-th address has been stored, so every piece but the last holds
 // exactly N. A piece that cannot be written keeps its addresses and the counters keep their
 // values: the next address tries the same piece again, one address longer.
-bool HarvestRun::CheckSize() {
-    const qint64 size = pieceSize(m_window.pieceSizeText());
+Status HarvestRun::CheckSize() {
+    const qint64 size = pieceSize(m_options.pieceSizeText);
     if (PieceFill >= size) {
-        if (m_window.sortOn()) {
+        if (m_options.sort) {
             SortDomains();
-            if (!saveTable(pieceFilePath(PieceNumber), false)) return false;
+            if (Status saved = saveTable(pieceFilePath(PieceNumber), false); !saved.ok())
+                return saved;
             AddressTable.clear();
         } else {
-            if (!saveListText(pieceFilePath(PieceNumber), false)) return false;
+            if (Status saved = saveListText(pieceFilePath(PieceNumber), false); !saved.ok())
+                return saved;
             ListText.first = ListText.end;
         }
         PieceFill = 0;
         ++PieceNumber;
     }
     ++PieceFill;
-    return true;
+    return Status::success();
 }
 
 // Always written, also when it holds no address.
-bool HarvestRun::writeLastPiece() {
-    if (!m_window.sortOn()) return saveListText(pieceFilePath(PieceNumber), true);
+Status HarvestRun::writeLastPiece() {
+    if (!m_options.sort) return saveListText(pieceFilePath(PieceNumber), true);
     SortDomains();
-    if (!saveTable(pieceFilePath(PieceNumber), true)) return false;
+    if (Status saved = saveTable(pieceFilePath(PieceNumber), true); !saved.ok()) return saved;
     AddressTable.clear();
-    return true;
+    return Status::success();
 }
 
-bool HarvestRun::SaveFile() {
-    const bool saved = saveList();
+Status HarvestRun::SaveFile() {
+    Status saved = saveList();
     forgetRun();
     return saved;
 }
@@ -86,25 +91,27 @@ void HarvestRun::forgetRun() {
 
 // The window is unlocked only once the list is written, so no second run can start while this
 // one sorts or writes; it is unlocked before the summary shows.
-bool HarvestRun::saveList() {
-    const QString output = m_window.outputPath();
-    if (m_window.splitOn()) {
+Status HarvestRun::saveList() {
+    const QString& output = m_options.output;
+    if (m_options.split) {
         showSummary(splitSummary(AcceptedCount, DuplicateCount));
-        return true;
+        return Status::success();
     }
-    if (m_window.domainOn()) {
+    Status saved = Status::success();
+    if (m_options.domain) {
         // Every group is written: each domain has exactly one, so none repeats another. An
         // empty table is still a list: "<END>" alone.
-        if (m_window.sortOn()) SortDomains();
-        if (!saveTable(output, false)) return false;
-    } else if (m_window.sortOn()) {
+        if (m_options.sort) SortDomains();
+        saved = saveTable(output, false);
+    } else if (m_options.sort) {
         SortDomains();
-        if (!saveTable(output, true)) return false;
+        saved = saveTable(output, true);
     } else {
-        if (!saveListText(output, false)) return false;
+        saved = saveListText(output, false);
     }
+    if (!saved.ok()) return saved;
     showSummary(shortSummary(AcceptedCount, DuplicateCount));
-    return true;
+    return Status::success();
 }
 
 void HarvestRun::showSummary(const QString& text) {

@@ -1,16 +1,9 @@
 #include "harvest_run.h"
 
 #include <QDir>
-#include <QFileInfo>
 
-#include "acceptance.h"
-#include "field_check.h"
-#include "input_lines.h"
 #include "internet_transfer.h"
-#include "line_text.h"
 #include "platform/rich_text_buffer.h"
-#include "platform/text_codec.h"
-#include "sievan_calls.h"
 
 namespace rosterly {
 namespace {
@@ -18,6 +11,9 @@ namespace {
 // The status line and the window are brought up to date at most this often: often enough to
 // look live, rarely enough that a fast input is not held up by painting.
 constexpr qint64 kYieldIntervalMs = 15;
+
+// The failure box lists this many different reasons; a reason that repeats is listed once.
+constexpr qsizetype kListedFailures = 20;
 
 }  // namespace
 
@@ -34,20 +30,23 @@ QString HarvestRun::pieceFilePath(qint64 number) const {
 }
 
 void HarvestRun::Extract() {
-    m_failed = false;
+    m_options = m_window.options();
+    m_failures.clear();
+    m_unlistedFailures = 0;
     m_stopped = false;
     m_sinceYield.invalidate();
     PieceFill = 1;
     PieceNumber = 1;
     ListText = {};
 
+    planInputs();
     QFile input;
-    openInput(input);
+    if (!m_inputFiles.isEmpty() && !m_stopped) openInput(0, input);
     QFile output;
-    openOutput(output, input);
-    if (input.isOpen()) readLines(input);
+    if (!m_stopped) openOutput(output);
+    if (!m_stopped) readInputs(input);
     m_accepted.releaseIndex();  // no more duplicate tests: the lists are written from the record
-    if (m_window.splitOn() && !m_stopped && !writeLastPiece()) fail();
+    if (m_options.split && !m_stopped) note(writeLastPiece());
 
     m_window.setStatus(QString());
     CurrentAddress.clear();
@@ -61,104 +60,41 @@ void HarvestRun::Extract() {
         m_window.enableSSTab1();
         return;
     }
-    if (!SaveFile()) fail();
-    if (m_failed) reportFailure();
+    note(SaveFile());
+    if (!m_failures.isEmpty()) reportFailure();
 }
 
-void HarvestRun::openInput(QFile& input) {
-    if (isUrlMode(m_window.urlText())) {
-        fetchIntoTemporaryFile(input);
-        return;
-    }
-    input.setFileName(m_window.inputPath());
-    // Unbuffered: the line reader reads in large blocks of its own.
-    if (!input.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) fail();
-}
-
-void HarvestRun::fetchIntoTemporaryFile(QFile& input) {
-    m_window.setStatus(QStringLiteral("Retrieving..."));
-    RichTextBuffer& buffer = m_parts.rchFile;
-    buffer.setText(QString());
-    m_parts.Inet1.setUrl(m_window.urlText());
-    if (FetchResult fetched = m_parts.Inet1.fetch(); fetched.ok()) {
-        // Documents from the web mostly end their lines with a lone line feed, which would
-        // make the whole document one line; the buffer holds CR LF line breaks.
-        buffer.setText(withCrLfBreaks(decodeBytes(fetched.document())));
+void HarvestRun::note(const Status& status) {
+    if (status.ok() || m_failures.contains(status.message())) return;
+    if (m_failures.size() < kListedFailures) {
+        m_failures << status.message();
     } else {
-        fail();
+        ++m_unlistedFailures;
     }
-    // A temporary file that cannot be written gives no lines: an older copy is not read.
-    if (!buffer.saveFile(temporaryFilePath(), RichTextBuffer::Format::Plain).ok()) {
-        fail();
-        return;
-    }
-    input.setFileName(temporaryFilePath());
-    if (!input.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) fail();
 }
 
-void HarvestRun::openOutput(QFile& output, const QFile& input) {
-    output.setFileName(m_window.outputPath());
-    // Emptying the file that is being read would lose the input; the opening fails instead.
-    const QFileInfo target(output.fileName());
-    if (input.isOpen() && target.exists() &&
-        target.canonicalFilePath() == QFileInfo(input.fileName()).canonicalFilePath()) {
-        fail();
-        return;
-    }
-    if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate)) fail();
-}
-
-void HarvestRun::readLines(QFile& input) {
-    InputLines lines(input);
-    SievanCalls sievan(m_parts.Sievan1);
-    m_sievan = &sievan;
-    QByteArrayView bytes;
-    InputLines::Step step;
-    while ((step = lines.nextHolding('@', bytes)) == InputLines::Step::Line) {
-        lowerCasedLine(bytes, m_line);
-        handleLine(m_line);
-        if (m_stopped) break;
-    }
-    m_sievan = nullptr;
-    if (step == InputLines::Step::Error) fail();
-}
-
-void HarvestRun::handleLine(const QString& line) {
-    if (FAILED(m_sievan->putAddress(line))) fail();
-    // A failed Extract leaves its cleaned text in Address; the run goes on with it.
-    if (FAILED(m_sievan->extract())) fail();
-    QStringView address;
-    if (FAILED(m_sievan->getAddress(address))) {
-        fail();
-        return;
-    }
-    // The empty text stands for "no address in this line": neither kept nor counted.
-    if (address.isEmpty()) return;
-    if (m_accepted.contains(address)) {
-        ++DuplicateCount;
-        return;
-    }
-    if (!isAcceptable(address)) return;
-    accept(address);
+bool HarvestRun::stopped() {
+    if (m_window.closing()) m_stopped = true;
+    return m_stopped;
 }
 
 void HarvestRun::accept(QStringView address) {
     const std::optional<AcceptedAddresses::Entry> entry = m_accepted.insert(address);
-    if (!entry) {  // the record is full
-        fail();
+    if (!entry) {
+        note(Status::failure(QStringLiteral("More addresses than one run can hold.")));
         return;
     }
     ++AcceptedCount;
     // Into the same storage, as long as the status line does not share it.
     CurrentAddress.setUnicode(address.data(), address.size());
     showProgress();
-    if (m_window.sortOn()) {
-        if (!m_window.domainOn()) AddressTable.appendAddress(*entry);
+    if (m_options.sort) {
+        if (!m_options.domain) AddressTable.appendAddress(*entry);
     } else {
         ListText.end = *entry + 1;
     }
-    if (m_window.splitOn() && !CheckSize()) fail();
-    if (m_window.domainOn()) DoDomain();
+    if (m_options.split) note(CheckSize());
+    if (m_options.domain) DoDomain();
 }
 
 // The window paints only while it handles its events, so the text set just before a yield is
@@ -168,13 +104,18 @@ void HarvestRun::showProgress() {
     m_window.setStatus(CurrentAddress);
     m_window.yield();
     m_sinceYield.start();
-    if (m_window.closing()) m_stopped = true;
+    stopped();
 }
 
+// The box keeps its one short text; what failed, and why, is in its details.
 void HarvestRun::reportFailure() {
-    if (!m_stopped)
+    if (!m_stopped) {
+        QString details = m_failures.join(u'\n');
+        if (m_unlistedFailures > 0)
+            details += QStringLiteral("\n... and %1 more.").arg(m_unlistedFailures);
         m_parts.messageBoxes.show(QStringLiteral("File not found."), MessageIcon::Critical,
-                                  QStringLiteral("Error"));
+                                  QStringLiteral("Error"), details);
+    }
     m_window.enableSSTab1();
 }
 

@@ -6,10 +6,15 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 #include "accepted_addresses.h"
 #include "address_table.h"
 #include "harvest_window.h"
+#include "input_file.h"
+#include "platform/status.h"
 
 namespace rosterly {
 
@@ -19,9 +24,11 @@ class SievanCalls;
 // "&Extract" button after the fields passed checkFields() and the window was locked.
 //
 // Failures: a step that fails is abandoned, together with the rest of the procedure it ran
-// in; the run remembers the failure and goes on with its next step. Its only report is the
-// box "File not found." after the output step. A save writes its file completely or not at
-// all, and a failed save is such a failure.
+// in; the run records why and goes on with its next step. Its only report is the box
+// "File not found." after the output step, with every recorded reason as its details. A save
+// writes its file completely or not at all, and a failed save is such a failure. No file the
+// run reads is ever written: an output or piece file that names an input, under any name, is a
+// file that cannot be written.
 class HarvestRun {
 public:
     explicit HarvestRun(HarvestParts parts);
@@ -31,7 +38,8 @@ public:
 
     // The whole run, up to the summary and the failure report. Returns with the window
     // unlocked, also when the user closed the window during the run: the run then stops
-    // reading, closes its files and ends without writing the list or showing a box.
+    // reading (or fetching), closes its files and ends without writing the list or showing a
+    // box.
     void Extract();
 
 private:
@@ -56,24 +64,33 @@ public:
     QString temporaryFilePath() const;
     QString pieceFilePath(qint64 number) const;
 
+    // Why the steps of the last run failed, in order, each reason once; empty when none did.
+    const QStringList& failures() const { return m_failures; }
+
 private:
-    // harvest_run.cpp: the input and the read loop
-    void openInput(QFile& input);
-    void fetchIntoTemporaryFile(QFile& input);
-    void openOutput(QFile& output, const QFile& input);
+    // harvest_input.cpp: the input files, the output file and the read loop
+    void planInputs();
+    void fetchIntoTemporaryFile();
+    Status fetchDocument();
+    bool openInput(qsizetype index, QFile& input);
+    void openOutput(QFile& output);
+    Status refuseInput(const QString& path) const;
+    void readInputs(QFile& first);
     void readLines(QFile& input);
+    void reportReading(const QFile& input);
     void handleLine(const QString& line);
+
     void accept(QStringView address);
     void showProgress();
     void reportFailure();
 
     // harvest_output.cpp: the split step, the last piece and the output step
-    bool CheckSize();
-    bool writeLastPiece();
-    bool SaveFile();
-    bool saveList();
-    bool saveTable(const QString& path, bool rich);
-    bool saveListText(const QString& path, bool rich);
+    Status CheckSize();
+    Status writeLastPiece();
+    Status SaveFile();
+    Status saveList();
+    Status saveTable(const QString& path, bool rich);
+    Status saveListText(const QString& path, bool rich);
     void forgetRun();
     void showSummary(const QString& text);
 
@@ -81,15 +98,23 @@ private:
     void DoDomain();
     void SortDomains();
 
-    void fail() { m_failed = true; }
+    // Records why a step failed; a success records nothing.
+    void note(const Status& status);
+    bool stopped();
 
     HarvestParts m_parts;
     HarvestWindow& m_window;
-    SievanCalls* m_sievan = nullptr;  // during the read loop
-    QString m_line;                   // the current line, lower-cased; reused
-    QElapsedTimer m_sinceYield;       // invalid until the run's first yield
-    bool m_failed = false;
-    bool m_stopped = false;  // the window was closed during the run
+    HarvestOptions m_options;                     // as they stood when the run started
+    QStringList m_inputFiles;                     // the files to read, in order
+    std::vector<FileIdentity> m_inputIdentities;  // of every input file known to exist
+    SievanCalls* m_sievan = nullptr;              // during the read loop
+    QString m_line;                               // the current line, lower-cased; reused
+    QElapsedTimer m_sinceYield;                   // invalid until the run's first yield
+    QElapsedTimer m_sinceReport;                  // since the read loop's position was last shown
+    ReadingProgress m_reading;
+    QStringList m_failures;            // different reasons, in order of their first failure
+    qsizetype m_unlistedFailures = 0;  // different reasons beyond those listed
+    bool m_stopped = false;            // the window was closed during the run
 };
 
 }  // namespace rosterly

@@ -1,9 +1,9 @@
-// What the harvest run needs from the window it runs in, and the window's parts it works with.
+// What the harvest run needs from the front end it runs in, and the parts it works with.
 #pragma once
 
 #include <QString>
 
-#include "domain_groups.h"
+#include "harvest_options.h"
 #include "platform/message_boxes.h"
 
 struct IDispatch;
@@ -13,21 +13,22 @@ namespace rosterly {
 class InternetTransfer;
 class RichTextBuffer;
 
-// The window as the run sees it. Options are read afresh at every use; the window is locked
-// while the run reads, so they keep the values they had when the run began.
+// Where the read loop stands, for a front end that shows it.
+struct ReadingProgress {
+    qsizetype fileNumber = 0;  // counted from 1
+    qsizetype fileCount = 0;
+    QString path;
+    qint64 bytesRead = 0;  // of this file
+    qint64 accepted = 0;   // addresses accepted so far in the run
+};
+
+// The window as the run sees it, or the command line standing in for it.
 class HarvestWindow {
 public:
     virtual ~HarvestWindow() = default;
 
-    // The fields and options, as the user left them.
-    virtual QString urlText() const = 0;              // txtURL
-    virtual QString inputPath() const = 0;            // Text1
-    virtual QString outputPath() const = 0;           // Text2
-    virtual QString pieceSizeText() const = 0;        // Text3
-    virtual bool splitOn() const = 0;                 // Check1
-    virtual bool domainOn() const = 0;                // Check2
-    virtual bool sortOn() const = 0;                  // chkSort
-    virtual IgnoredDomain ignoredDomain() const = 0;  // Check3 and Text4
+    // The fields and options as the user left them; read once, when the run starts.
+    virtual HarvestOptions options() const = 0;
 
     // The status line lblEmail, painted at once.
     virtual void setStatus(const QString& text) = 0;
@@ -37,6 +38,13 @@ public:
     virtual bool closing() const = 0;
     // Unlocks the window's fields and options (SSTab1).
     virtual void enableSSTab1() = 0;
+
+    // The read loop's position, at most about ten times a second and whenever a new file
+    // begins; then once more with `done` when reading is over. The window shows none of it.
+    virtual void showReading(const ReadingProgress& progress, bool done) {
+        (void)progress;
+        (void)done;
+    }
 };
 
 // The window's parts the run uses besides its widgets. All must outlive the run.

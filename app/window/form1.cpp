@@ -3,11 +3,11 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 
-#include "corvell_ids.h"
 #include "curl_transfer.h"
 #include "field_check.h"
 #include "form1_run_window.h"
 #include "harvest_run.h"
+#include "hosting/hosted_sievan.h"
 
 namespace rosterly {
 namespace {
@@ -44,7 +44,7 @@ Form1::Creation Form1::create(const Form1Services& services) {
 }
 
 SavedControl Form1::sievan1SavedState() {
-    return {CLSID_Sievan, 635, 582};
+    return hostedSievan();
 }
 
 Form1::Form1(const Form1Services& services, com::Ptr<IDispatch> sievan)

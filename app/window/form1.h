@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "com/ptr.h"
-#include "control_factory.h"
+#include "hosting/control_factory.h"
 #include "internet_transfer.h"
 #include "platform/common_dialog.h"
 #include "platform/message_boxes.h"

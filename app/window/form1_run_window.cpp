@@ -6,36 +6,18 @@
 
 namespace rosterly {
 
-QString Form1RunWindow::urlText() const {
-    return m_form.txtURL->text();
-}
-
-QString Form1RunWindow::inputPath() const {
-    return m_form.Text1->text();
-}
-
-QString Form1RunWindow::outputPath() const {
-    return m_form.Text2->text();
-}
-
-QString Form1RunWindow::pieceSizeText() const {
-    return m_form.Text3->text();
-}
-
-bool Form1RunWindow::splitOn() const {
-    return m_form.Check1->isChecked();
-}
-
-bool Form1RunWindow::domainOn() const {
-    return m_form.Check2->isChecked();
-}
-
-bool Form1RunWindow::sortOn() const {
-    return m_form.chkSort->isChecked();
-}
-
-IgnoredDomain Form1RunWindow::ignoredDomain() const {
-    return {m_form.Check3->isChecked(), m_form.Text4->text()};
+// Check boxes count as on only when ticked; a greyed-out box is not ticked.
+HarvestOptions Form1RunWindow::options() const {
+    HarvestOptions options;
+    options.url = m_form.txtURL->text();
+    options.inputs = QStringList{m_form.Text1->text()};
+    options.output = m_form.Text2->text();
+    options.pieceSizeText = m_form.Text3->text();
+    options.split = m_form.Check1->isChecked();
+    options.domain = m_form.Check2->isChecked();
+    options.sort = m_form.chkSort->isChecked();
+    options.ignored = {m_form.Check3->isChecked(), m_form.Text4->text()};
+    return options;
 }
 
 // Painted at once: "Retrieving..." comes before a fetch that does not yield.

@@ -12,14 +12,7 @@ public:
     // `form` must outlive this object.
     explicit Form1RunWindow(Form1& form) : m_form(form) {}
 
-    QString urlText() const override;
-    QString inputPath() const override;
-    QString outputPath() const override;
-    QString pieceSizeText() const override;
-    bool splitOn() const override;
-    bool domainOn() const override;
-    bool sortOn() const override;
-    IgnoredDomain ignoredDomain() const override;
+    HarvestOptions options() const override;
 
     void setStatus(const QString& text) override;
     void yield() override;

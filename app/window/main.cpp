@@ -2,7 +2,9 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "corvell_control_factory.h"
+#include "command_line/command_line.h"
+#include "command_line/run_command_line.h"
+#include "hosting/corvell_control_factory.h"
 #include "platform/qt_common_dialog.h"
 #include "platform/qt_message_boxes.h"
 #include "program_icon.h"
@@ -11,6 +13,8 @@
 using namespace rosterly;
 
 int main(int argc, char* argv[]) {
+    // With arguments the program runs from the command line and never needs a display.
+    if (wantsCommandLine(argc, argv)) return runCommandLine(argc, argv);
     // Qt aborts when it finds no display; say so plainly before it can.
     if (const QString reason = missingDisplayReason(QProcessEnvironment::systemEnvironment());
         !reason.isEmpty()) {

@@ -5,8 +5,8 @@
 #include <atomic>
 #include <optional>
 
-#include "window/control_factory.h"
-#include "window/control_failure.h"
+#include "hosting/control_factory.h"
+#include "hosting/control_failure.h"
 
 namespace rosterly {
 

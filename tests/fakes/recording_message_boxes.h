@@ -13,10 +13,12 @@ public:
         QString text;
         MessageIcon icon;
         QString caption;  // as passed: empty means the program's title
+        QString details;
     };
 
-    void show(const QString& text, MessageIcon icon, const QString& caption = {}) override {
-        shown.push_back({text, icon, caption});
+    void show(const QString& text, MessageIcon icon, const QString& caption = {},
+              const QString& details = {}) override {
+        shown.push_back({text, icon, caption, details});
     }
 
     std::vector<Shown> shown;

@@ -9,7 +9,7 @@
 
 #include "../fakes/fake_transfer.h"
 #include "form1_fixture.h"
-#include "window/corvell_control_factory.h"
+#include "hosting/corvell_control_factory.h"
 #include "window/form1.h"
 
 namespace rosterly {

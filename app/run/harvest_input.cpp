@@ -1,0 +1,193 @@
+// The input side of a run: the files to read (or the document to fetch first), the output
+// file's opening, and the read loop.
+#include <QDir>
+
+#include "acceptance.h"
+#include "fetched_document.h"
+#include "harvest_run.h"
+#include "input_lines.h"
+#include "input_plan.h"
+#include "internet_transfer.h"
+#include "line_text.h"
+#include "platform/rich_text_buffer.h"
+#include "sievan_calls.h"
+
+namespace rosterly {
+namespace {
+
+// A fetch keeps the window painted and answering at about the pace of the read loop.
+constexpr qint64 kFetchYieldIntervalMs = 15;
+// Often enough for a progress line to look live.
+constexpr qint64 kReadingReportIntervalMs = 100;
+
+}  // namespace
+
+void HarvestRun::planInputs() {
+    m_inputFiles.clear();
+    m_inputIdentities.clear();
+    if (m_options.urlMode()) {
+        fetchIntoTemporaryFile();
+        return;
+    }
+    m_inputFiles = inputFilesOf(m_options.inputs, m_options.readDirectories,
+                                [this](const Status& status) { note(status); });
+    for (const QString& path : m_inputFiles) {
+        if (const auto identity = identityOf(path)) m_inputIdentities.push_back(*identity);
+    }
+}
+
+// The document goes into the temporary file as it arrives. A failed fetch leaves the file
+// empty, so nothing is harvested; a temporary file that cannot be written gives no lines (an
+// older copy of it is not read).
+void HarvestRun::fetchIntoTemporaryFile() {
+    m_window.setStatus(QStringLiteral("Retrieving..."));
+    m_parts.rchFile.setText(QString());
+    const QString path = temporaryFilePath();
+    if (const Status refused = refuseInput(path); !refused.ok()) {
+        note(refused);
+        return;
+    }
+    Status fetched = fetchDocument();
+    if (!fetched.ok()) {
+        note(fetched);
+        if (m_stopped) return;
+        FetchedDocumentFile empty(path);
+        fetched = empty.open();
+        if (fetched.ok()) fetched = empty.commit();
+        if (!fetched.ok()) {
+            note(fetched);
+            return;
+        }
+    }
+    m_inputFiles << path;
+    if (const auto identity = identityOf(path)) m_inputIdentities.push_back(*identity);
+}
+
+Status HarvestRun::fetchDocument() {
+    FetchedDocumentFile document(temporaryFilePath());
+    if (Status opened = document.open(); !opened.ok()) return opened;
+    m_parts.Inet1.setUrl(m_options.url);
+    QElapsedTimer sinceYield;
+    sinceYield.start();
+    const Status fetched =
+        m_parts.Inet1.fetch([&document](QByteArrayView bytes) { return document.append(bytes); },
+                            [this, &sinceYield] {
+                                if (sinceYield.elapsed() >= kFetchYieldIntervalMs) {
+                                    m_window.yield();
+                                    sinceYield.start();
+                                }
+                                return !stopped();
+                            });
+    if (!fetched.ok()) {
+        return Status::failure(QStringLiteral("Web address \"%1\" could not be fetched: %2")
+                                   .arg(m_options.url, fetched.message()));
+    }
+    return document.commit();
+}
+
+// Writing to a file that is being read would lose the input: such a file is refused before
+// anything is opened for writing.
+Status HarvestRun::refuseInput(const QString& path) const {
+    const auto identity = identityOf(path);
+    if (identity && std::find(m_inputIdentities.begin(), m_inputIdentities.end(), *identity) !=
+                        m_inputIdentities.end()) {
+        return Status::failure(
+            QStringLiteral("\"%1\" is an input of this run and is not written over.").arg(path));
+    }
+    return Status::success();
+}
+
+bool HarvestRun::openInput(qsizetype index, QFile& input) {
+    FileIdentity identity;
+    const Status opened = openRegularFile(m_inputFiles[index], input, identity);
+    note(opened);
+    if (!opened.ok()) return false;
+    if (std::find(m_inputIdentities.begin(), m_inputIdentities.end(), identity) ==
+        m_inputIdentities.end())
+        m_inputIdentities.push_back(identity);
+    return true;
+}
+
+// Nothing is written through this file: opening it creates the list file or empties an old
+// one, and the output step replaces it with the list.
+void HarvestRun::openOutput(QFile& output) {
+    const QString path = m_options.output;
+    if (const Status refused = refuseInput(path); !refused.ok()) {
+        note(refused);
+        return;
+    }
+    output.setFileName(path);
+    if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        note(Status::failure(QStringLiteral("Output file \"%1\" cannot be opened: %2.")
+                                 .arg(path, output.errorString())));
+    }
+}
+
+// `first` is the first input, open or not; the others are opened one after another.
+void HarvestRun::readInputs(QFile& first) {
+    SievanCalls sievan(m_parts.Sievan1);
+    m_sievan = &sievan;
+    for (qsizetype i = 0; i < m_inputFiles.size() && !m_stopped; ++i) {
+        QFile next;
+        QFile& input = i == 0 ? first : next;
+        if (i > 0) openInput(i, input);
+        m_reading = {i + 1, m_inputFiles.size(), m_inputFiles[i], 0, AcceptedCount};
+        m_window.showReading(m_reading, false);
+        m_sinceReport.start();
+        if (input.isOpen()) readLines(input);
+        input.close();
+    }
+    m_reading.accepted = AcceptedCount;
+    m_window.showReading(m_reading, true);
+    m_sievan = nullptr;
+}
+
+void HarvestRun::reportReading(const QFile& input) {
+    if (m_sinceReport.elapsed() < kReadingReportIntervalMs) return;
+    m_reading.bytesRead = input.pos();
+    m_reading.accepted = AcceptedCount;
+    m_window.showReading(m_reading, false);
+    m_sinceReport.start();
+    stopped();
+}
+
+void HarvestRun::readLines(QFile& input) {
+    InputLines lines(input);
+    QByteArrayView bytes;
+    InputLines::Step step;
+    while ((step = lines.nextHolding('@', bytes)) == InputLines::Step::Line) {
+        lowerCasedLine(bytes, m_line);
+        handleLine(m_line);
+        if (m_stopped) break;
+        reportReading(input);
+    }
+    if (step == InputLines::Step::Error) {
+        note(Status::failure(QStringLiteral("Input file \"%1\" could not be read: %2.")
+                                 .arg(input.fileName(), lines.errorString())));
+    }
+}
+
+void HarvestRun::handleLine(const QString& line) {
+    const auto called = [this](HRESULT result, const char* what) {
+        if (FAILED(result))
+            note(Status::failure(QStringLiteral("The harvesting control failed in %1 (0x%2).")
+                                     .arg(QLatin1String(what))
+                                     .arg(quint32(result), 8, 16, QLatin1Char('0'))));
+        return SUCCEEDED(result);
+    };
+    called(m_sievan->putAddress(line), "Address");
+    // A failed Extract leaves its cleaned text in Address; the run goes on with it.
+    called(m_sievan->extract(), "Extract");
+    QStringView address;
+    if (!called(m_sievan->getAddress(address), "Address")) return;
+    // The empty text stands for "no address in this line": neither kept nor counted.
+    if (address.isEmpty()) return;
+    if (m_accepted.contains(address)) {
+        ++DuplicateCount;
+        return;
+    }
+    if (!isAcceptable(address)) return;
+    accept(address);
+}
+
+}  // namespace rosterly
