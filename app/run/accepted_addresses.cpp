@@ -63,27 +63,35 @@ bool encodeLine(QStringView address, std::string& out) {
     return lone;
 }
 
-QString decodeStored(QByteArrayView line) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
-    const qsizetype size = line.size();
-    if (std::all_of(bytes, bytes + size, [](unsigned char b) { return b < 0x80; })) {
-        return QString::fromLatin1(line);
-    }
-    QString text;
-    text.reserve(size);
+void decodeStored(QByteArrayView bytes, QString& out) {
+    const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype size = bytes.size();
+    out.resize(size);  // at least one byte a code unit
+    char16_t* to = reinterpret_cast<char16_t*>(out.data());
     for (qsizetype i = 0; i < size;) {
-        const unsigned char lead = bytes[i];
-        const int length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t value = length == 1 ? lead : lead & (0x7F >> length);
-        for (int k = 1; k < length; ++k) value = (value << 6) | (bytes[i + k] & 0x3F);
+        const unsigned char lead = from[i];
+        if (lead < 0x80) {
+            *to++ = lead;
+            ++i;
+            continue;
+        }
+        const int length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t value = lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) value = (value << 6) | (from[i + k] & 0x3F);
         i += length;
         if (value >= 0x10000) {
-            text += QChar(QChar::highSurrogate(value));
-            text += QChar(QChar::lowSurrogate(value));
+            *to++ = QChar::highSurrogate(value);
+            *to++ = QChar::lowSurrogate(value);
         } else {
-            text += QChar(char16_t(value));
+            *to++ = char16_t(value);
         }
     }
+    out.truncate(to - reinterpret_cast<char16_t*>(out.data()));
+}
+
+QString decodeStored(QByteArrayView bytes) {
+    QString text;
+    decodeStored(bytes, text);
     return text;
 }
 
@@ -141,6 +149,10 @@ QByteArray AcceptedAddresses::fileLine(Entry entry) const {
 
 QString AcceptedAddresses::address(Entry entry) const {
     return decodeStored(line(entry).chopped(2));
+}
+
+void AcceptedAddresses::address(Entry entry, QString& out) const {
+    decodeStored(line(entry).chopped(2), out);
 }
 
 void AcceptedAddresses::releaseIndex() {

@@ -50,6 +50,7 @@ public:
     QByteArray fileLine(Entry entry) const;
     // The address of an entry, exactly as recorded.
     QString address(Entry entry) const;
+    void address(Entry entry, QString& out) const;
 
     // Hints that line(entry) will be read soon, in two steps some entries apart: where the
     // line starts, then the line. Lists written in sorted order read the lines at random.
@@ -89,5 +90,7 @@ bool encodeLine(QStringView address, std::string& out);
 // The text of stored bytes: a line without its CR LF, or any part of one cut between
 // characters. decodeStored(line without CR LF) is the address encodeLine was given.
 QString decodeStored(QByteArrayView bytes);
+// As above, into `out`, reusing its storage.
+void decodeStored(QByteArrayView bytes, QString& out);
 
 }  // namespace rosterly

@@ -38,8 +38,9 @@ ListFile::ListFile(const QString& path, Format format, const AcceptedAddresses& 
 
 void ListFile::addLine(Entry entry) {
     if (m_format == Format::Rich) {
-        appendRtfText(m_block, m_record.address(entry));
-        appendRtfText(m_block, u"\r\n");
+        m_record.address(entry, m_address);
+        m_address += u"\r\n";
+        appendRtfText(m_block, m_address);
     } else if (m_record.linesAreFileBytes()) {
         m_block += m_record.line(entry);
     } else {

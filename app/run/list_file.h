@@ -45,6 +45,7 @@ private:
     const Format m_format;
     const AcceptedAddresses& m_record;
     QByteArray m_block;  // written when it reaches kBlockBytes
+    QString m_address;   // the line being written as RTF; reused
     QString m_failure;   // why the list cannot be written; empty while it can
 };
 
