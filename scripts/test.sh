@@ -31,12 +31,12 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \
     ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 600
 
-step "fuzzing the address scanner and the control"
+step "fuzzing the address scanner, the control and the bounded lines"
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DROSTERLY_FUZZ=ON -DROSTERLY_BUILD_APP=OFF -DROSTERLY_BUILD_TESTS=OFF \
     -DROSTERLY_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build build-fuzz -j"$jobs" --target address_scanner_fuzz sievan_extract_fuzz
-for fuzzer in address_scanner_fuzz sievan_extract_fuzz; do
+cmake --build build-fuzz -j"$jobs" --target address_scanner_fuzz sievan_extract_fuzz bounded_line_fuzz
+for fuzzer in address_scanner_fuzz sievan_extract_fuzz bounded_line_fuzz; do
     mkdir -p "$scratch/$fuzzer"
     build-fuzz/bin/$fuzzer -max_total_time="${FUZZ_SECONDS:-45}" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 "$scratch/$fuzzer" >"$scratch/$fuzzer.log" 2>&1 ||

@@ -89,6 +89,27 @@ TEST_F(Form1InputSafetyTest, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
     }
 }
 
+// Opening a FIFO for writing would wait for a reader, and replacing a device would destroy it.
+TEST_F(Form1InputSafetyTest, OutputsThatAreNotRegularFilesAreRefusedAndLeftAlone) {
+    const QString fifo = workPath(QStringLiteral("fifo.doc"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {fifo, QStringLiteral("/dev/null"), work.path()}) {
+        SCOPED_TRACE(path.toStdString());
+        messageBoxes.shown.clear();
+        form->Text2->setText(path);
+        harvest(kInput);
+        EXPECT_EQ(boxTexts(), QStringList{QStringLiteral("File not found.")});
+        EXPECT_TRUE(
+            failureDetails().contains(QStringLiteral("\"%1\" cannot be written: it is").arg(path)))
+            << failureDetails().toStdString();
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    ASSERT_EQ(::stat("/dev/null", &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+}
+
 TEST_F(Form1InputSafetyTest, FailureBoxKeepsItsTextAndListsEveryReasonOnce) {
     form->Text2->setText(workPath(QStringLiteral("no-such-dir/list.doc")));
     form->Text1->setText(workPath(QStringLiteral("absent.txt")));

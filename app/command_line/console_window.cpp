@@ -25,12 +25,10 @@ void catchInterrupts() {
     action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
 }
 
 void restoreInterrupts() {
     std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
 }
 
 QString readable(qint64 bytes) {

@@ -10,9 +10,10 @@
 namespace rosterly {
 
 // No fields and no status line: the options come from the command line. An interrupt
-// (Ctrl+C) or a termination request counts as closing the window: the run stops and writes no
-// list. While files are read, a progress line is drawn on standard error when that is a
-// terminal and the input is more than one file or more than a few megabytes.
+// (Ctrl+C) counts as closing the window: the run stops and writes no list; a second one ends
+// the program at once. A termination request ends it at once as well. While files are read, a
+// progress line is drawn on standard error when that is a terminal and the input is more than one
+// file or more than a few megabytes.
 class ConsoleWindow final : public HarvestWindow {
 public:
     // `progress`: where the progress line goes, or null for none.

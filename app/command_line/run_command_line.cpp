@@ -13,6 +13,7 @@
 #include "hosting/corvell_control_factory.h"
 #include "hosting/hosted_sievan.h"
 #include "platform/rich_text_buffer.h"
+#include "size_warning.h"
 
 namespace rosterly {
 namespace {
@@ -30,8 +31,10 @@ int harvest(const HarvestOptions& options, const QString& programDirectory) {
         return 1;
     }
     ConsoleMessageBoxes boxes(stdout, stderr);
-    ConsoleWindow window(options, ::isatty(::fileno(stderr)) ? stderr : nullptr);
     RichTextBuffer rchFile;
+    if (options.domain && options.sort && isLargeListFile(rchFile, options.output))
+        boxes.show(sizeWarning(), MessageIcon::Exclamation);
+    ConsoleWindow window(options, ::isatty(::fileno(stderr)) ? stderr : nullptr);
     CurlTransfer transfer;
     HarvestRun run({window, boxes, rchFile, transfer, hosted.control.get(), programDirectory});
     run.Extract();

@@ -30,14 +30,14 @@ QString shortSummary(qint64 accepted, qint64 duplicates) {
 // lists are written from the run's record as they stand there, never gathered into one text:
 // a list of millions of addresses is not held a second time.
 Status HarvestRun::saveTable(const QString& path, bool rich) {
-    if (Status refused = refuseInput(path); !refused.ok()) return refused;
+    if (Status refused = checkTarget(path); !refused.ok()) return refused;
     ListFile file(path, rich ? ListFile::Format::Rich : ListFile::Format::Plain, m_accepted);
     AddressTable.forEachLine([&](AcceptedAddresses::Entry entry) { file.addLine(entry); });
     return file.commit();
 }
 
 Status HarvestRun::saveListText(const QString& path, bool rich) {
-    if (Status refused = refuseInput(path); !refused.ok()) return refused;
+    if (Status refused = checkTarget(path); !refused.ok()) return refused;
     ListFile file(path, rich ? ListFile::Format::Rich : ListFile::Format::Plain, m_accepted);
     file.addLines(ListText.first, ListText.end);
     return file.commit();

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <unordered_set>
 #include <vector>
 
 #include "accepted_addresses.h"
@@ -18,6 +19,7 @@
 
 namespace rosterly {
 
+class InputLines;
 class SievanCalls;
 
 // The run state lives as long as the window; a run starts from the window's handler of the
@@ -74,10 +76,10 @@ private:
     Status fetchDocument();
     bool openInput(qsizetype index, QFile& input);
     void openOutput(QFile& output);
-    Status refuseInput(const QString& path) const;
+    Status checkTarget(const QString& path) const;
     void readInputs(QFile& first);
     void readLines(QFile& input);
-    void reportReading(const QFile& input);
+    void reportReading(const InputLines& lines);
     void handleLine(const QString& line);
 
     void accept(QStringView address);
@@ -104,13 +106,14 @@ private:
 
     HarvestParts m_parts;
     HarvestWindow& m_window;
-    HarvestOptions m_options;                     // as they stood when the run started
-    QStringList m_inputFiles;                     // the files to read, in order
-    std::vector<FileIdentity> m_inputIdentities;  // of every input file known to exist
-    SievanCalls* m_sievan = nullptr;              // during the read loop
-    QString m_line;                               // the current line, lower-cased; reused
-    QElapsedTimer m_sinceYield;                   // invalid until the run's first yield
-    QElapsedTimer m_sinceReport;                  // since the read loop's position was last shown
+    HarvestOptions m_options;  // as they stood when the run started
+    QStringList m_inputFiles;  // the files to read, in order
+    std::unordered_set<FileIdentity, FileIdentityHash>
+        m_inputIdentities;            // of every input known to exist
+    SievanCalls* m_sievan = nullptr;  // during the read loop
+    QString m_line;                   // the current line, lower-cased; reused
+    QElapsedTimer m_sinceYield;       // invalid until the run's first yield
+    QElapsedTimer m_sinceReport;      // since the read loop's position was last shown
     ReadingProgress m_reading;
     QStringList m_failures;            // different reasons, in order of their first failure
     qsizetype m_unlistedFailures = 0;  // different reasons beyond those listed

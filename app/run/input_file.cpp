@@ -23,6 +23,14 @@ Status cannotRead(const QString& path, const QString& why) {
 
 }  // namespace
 
+Status checkWritableFile(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode))
+        return Status::success();
+    return Status::failure(
+        QStringLiteral("\"%1\" cannot be written: it is %2.").arg(path, kindOf(info.st_mode)));
+}
+
 std::optional<FileIdentity> identityOf(const QString& path) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) return std::nullopt;
@@ -44,7 +52,7 @@ Status openRegularFile(const QString& path, QFile& file, FileIdentity& identity)
         ::close(fd);
         return cannotRead(path, QStringLiteral("it is %1").arg(kindOf(info.st_mode)));
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // O_NONBLOCK has no effect on reading a regular file: it stays.
     file.setFileName(path);
     if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(fd);

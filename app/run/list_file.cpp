@@ -70,12 +70,14 @@ Status ListFile::commit() {
     flush();
     if (m_failure.isEmpty() && !m_file.flush()) m_failure = m_file.errorString();
     if (!m_failure.isEmpty()) {
-        return Status::failure(QStringLiteral("%1: %2").arg(m_path, m_failure));
+        return Status::failure(
+            QStringLiteral("\"%1\" cannot be written: %2.").arg(m_path, m_failure));
     }
     m_file.close();
     if (std::rename(QFile::encodeName(m_file.fileName()).constData(),
                     QFile::encodeName(m_path).constData()) != 0) {
-        return Status::failure(QStringLiteral("%1: %2").arg(m_path, qt_error_string(errno)));
+        return Status::failure(
+            QStringLiteral("\"%1\" cannot be written: %2.").arg(m_path, qt_error_string(errno)));
     }
     m_file.setAutoRemove(false);
     return Status::success();

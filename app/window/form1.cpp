@@ -8,23 +8,13 @@
 #include "form1_run_window.h"
 #include "harvest_run.h"
 #include "hosting/hosted_sievan.h"
+#include "size_warning.h"
 
 namespace rosterly {
 namespace {
 
-// Alphabetical on top of domain sorting gets slow beyond this output size.
-constexpr int kLargeOutputFileChars = 20000;
-
 const QString kInputFilter = QStringLiteral("All Files | *.");
 const QString kOutputFilter = QStringLiteral("Word Files | *.doc");
-
-QString sizeWarning() {
-    return QStringLiteral(
-        "Using Alphabetical sorting and\r\n"
-        "Domain sorting with this file\r\n"
-        "may cause your system to not\r\n"
-        "respond!");
-}
 
 std::unique_ptr<InternetTransfer> ownTransferUnless(const InternetTransfer* given) {
     if (given) return nullptr;
@@ -99,17 +89,10 @@ void Form1::Check3_Click() {
 
 void Form1::chkSort_Click() {
     if (!chkSort->isChecked() || !Check2->isChecked()) return;
-    // Only a warning: an output file that does not exist yet or cannot be
-    // read is no reason to stop, so the load's outcome is not looked at and
-    // the test applies to whatever the buffer then holds. No character takes
-    // more than three bytes, so a file longer than the bytes loaded here has
-    // more characters than the limit too: the answer is the same as for the
-    // whole file, without holding a huge one (or reading a device endlessly).
-    (void)rchFile.loadFile(Text2->text(), RichTextBuffer::Format::Plain,
-                           3 * kLargeOutputFileChars + 3);
-    if (rchFile.text().size() > kLargeOutputFileChars)
+    // Only a warning: an output file that does not exist yet or cannot be read is no reason
+    // to stop.
+    if (isLargeListFile(rchFile, Text2->text()))
         m_messageBoxes.show(sizeWarning(), MessageIcon::Exclamation);
-    rchFile.setText(QString());
 }
 
 void Form1::txtURL_Change() {
