@@ -158,15 +158,8 @@ TEST_F(Form1Test, TabRowLeavesEveryPageControlWhole) {
 }
 
 TEST_F(Form1Test, HiddenHelpersStartEmpty) {
-    EXPECT_TRUE(form->Bin.isEmpty());
-    EXPECT_EQ(form->List1.count(), 0);
     EXPECT_TRUE(form->rchFile.text().isEmpty());
     EXPECT_EQ(form->CD1.filter(), u"All Files | *."_s);
-}
-
-TEST_F(Form1Test, SeenListHoldsMoreThanATextBoxWould) {
-    form->Bin = QString(100000, u'a');
-    EXPECT_EQ(form->Bin.size(), 100000);
 }
 
 TEST_F(Form1Test, HostsSievanCreatedFromTheSavedForm) {

@@ -82,7 +82,6 @@ TEST_F(Form1HarvestTest, PlainRunListsNewAcceptableAddressesInInputOrder) {
     EXPECT_EQ(messageBoxes.shown[0].caption, "");
     EXPECT_TRUE(form->SSTab1->isEnabled());
     EXPECT_EQ(form->lblEmail->text(), "");
-    EXPECT_EQ(form->Bin, "");
 }
 
 TEST_F(Form1HarvestTest, MissingInputWritesEmptyListThenReportsFailure) {

@@ -41,8 +41,7 @@ int harvest(const HarvestOptions& options, const QString& programDirectory) {
         boxes.show(sizeWarning(), MessageIcon::Exclamation);
     ConsoleWindow window(options, ::isatty(::fileno(stderr)) ? stderr : nullptr);
     CurlTransfer transfer;
-    QString Bin;
-    HarvestRun run({window, boxes, rchFile, transfer, hosted.control.get(), Bin, programDirectory});
+    HarvestRun run({window, boxes, rchFile, transfer, hosted.control.get(), programDirectory});
     run.Extract();
     if (ConsoleWindow::interrupted()) {
         say(stderr, QStringLiteral("rosterly: interrupted; no list was written.\n"));

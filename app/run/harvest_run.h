@@ -44,9 +44,18 @@ public:
     // box.
     void Extract();
 
-    // The run state. Counts are wide enough for any input.
-    rosterly::AddressTable AddressTable;
-    QString ListText;
+private:
+    // The run's one record of what it has accepted: every accepted address once, its duplicate
+    // test, and the text the list files are written from. Emptied at the end of every run.
+    AcceptedAddresses m_accepted;
+
+public:
+    // The run state. Counts are wide enough for any input. The table and ListText name entries
+    // of the run's record.
+    rosterly::AddressTable AddressTable{m_accepted};
+    // The addresses of the list (or, when splitting, of the current piece) in input order,
+    // while alphabetical sorting is off.
+    EntryRange ListText;
     QString CurrentAddress;
     qint64 AcceptedCount = 0;
     qint64 DuplicateCount = 0;
@@ -82,7 +91,9 @@ private:
     Status writeLastPiece();
     Status SaveFile();
     Status saveList();
-    Status saveBuffer(const QString& text, const QString& path, bool rich);
+    Status saveTable(const QString& path, bool rich);
+    Status saveListText(const QString& path, bool rich);
+    void forgetRun();
     void showSummary(const QString& text);
 
     // harvest_domains.cpp
@@ -99,7 +110,6 @@ private:
     QStringList m_inputFiles;  // the files to read, in order
     std::unordered_set<FileIdentity, FileIdentityHash>
         m_inputIdentities;            // of every input known to exist
-    AcceptedAddresses m_accepted;     // the run's duplicate record: exact whole addresses
     SievanCalls* m_sievan = nullptr;  // during the read loop
     QString m_line;                   // the current line, lower-cased; reused
     QElapsedTimer m_sinceYield;       // invalid until the run's first yield

@@ -53,7 +53,7 @@ Form1::Form1(const Form1Services& services, com::Ptr<IDispatch> sievan)
     CD1.setFilter(kInputFilter);
     m_runWindow = std::make_unique<Form1RunWindow>(*this);
     m_run = std::make_unique<HarvestRun>(
-        HarvestParts{*m_runWindow, m_messageBoxes, rchFile, Inet1, m_sievan.get(), Bin,
+        HarvestParts{*m_runWindow, m_messageBoxes, rchFile, Inet1, m_sievan.get(),
                      programDirectoryOr(services.programDirectory)});
 }
 
