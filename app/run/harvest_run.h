@@ -108,8 +108,8 @@ private:
     HarvestWindow& m_window;
     HarvestOptions m_options;  // as they stood when the run started
     QStringList m_inputFiles;  // the files to read, in order
-    std::unordered_set<FileIdentity, FileIdentityHash>
-        m_inputIdentities;            // of every input known to exist
+    // Every input known to exist, under whatever name: none of them is ever written.
+    std::unordered_set<FileIdentity, FileIdentityHash> m_inputIdentities;
     SievanCalls* m_sievan = nullptr;  // during the read loop
     QString m_line;                   // the current line, lower-cased; reused
     QElapsedTimer m_sinceYield;       // invalid until the run's first yield
