@@ -15,6 +15,9 @@ shift
 here=$(dirname "$0")
 runs=${RUNS:-5}
 driver="$build/bin/harvest_window_bench"
+# Benchmarks are built only on request.
+cmake -S "$here/.." -B "$build" -DROSTERLY_BUILD_BENCHMARKS=ON >/dev/null
+cmake --build "$build" --target harvest_window_bench Corvell >/dev/null
 if [ $# -eq 0 ]; then
     [ -s "$build/corpora/distinct.txt" ] || "$here/make_corpus_set.sh" "$build/corpora" 200
     set -- "$build"/corpora/*.txt

@@ -11,9 +11,9 @@
 #include <QTest>
 #include <cstdio>
 
+#include "hosting/corvell_control_factory.h"
 #include "platform/common_dialog.h"
 #include "platform/message_boxes.h"
-#include "hosting/corvell_control_factory.h"
 #include "window/form1.h"
 
 using namespace rosterly;
@@ -24,8 +24,7 @@ namespace {
 class TimingBoxes final : public MessageBoxes {
 public:
     explicit TimingBoxes(const QElapsedTimer& clock) : m_clock(clock) {}
-    void show(const QString& text, MessageIcon, const QString& caption,
-              const QString&) override {
+    void show(const QString& text, MessageIcon, const QString& caption, const QString&) override {
         if (m_firstAtNs < 0) m_firstAtNs = m_clock.nsecsElapsed();
         m_texts << (caption.isEmpty() ? text : caption + QStringLiteral(": ") + text);
     }
@@ -66,7 +65,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     const QStringList args = QApplication::arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: %s INPUT [--sort] [--domain] [--split N]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s INPUT|URL [--sort] [--domain] [--split N]\n", argv[0]);
         return 2;
     }
     QTemporaryDir work;
@@ -81,7 +80,12 @@ int main(int argc, char* argv[]) {
     }
     Form1& form = *creation.form;
     form.show();
-    form.Text1->setText(args[1]);
+    // A web address goes into the URL field, anything else is an input file.
+    if (args[1].startsWith(QStringLiteral("http://")) ||
+        args[1].startsWith(QStringLiteral("https://")))
+        form.txtURL->setText(args[1]);
+    else
+        form.Text1->setText(args[1]);
     form.Text2->setText(work.filePath(QStringLiteral("list.doc")));
     if (args.contains(QStringLiteral("--domain"))) form.Check2->setChecked(true);
     if (args.contains(QStringLiteral("--sort"))) form.chkSort->setChecked(true);

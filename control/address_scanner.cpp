@@ -1,4 +1,5 @@
 #include "address_scanner.h"
+#include "delimiters.h"
 
 #include <array>
 #include <cstddef>
@@ -15,12 +16,8 @@ enum : unsigned char { Left = 1, Right = 2 };
 
 constexpr std::array<unsigned char, 128> delimiterTable() {
     std::array<unsigned char, 128> table{};
-    for (char c : std::string_view(", :\"<>`/;\\+=|()&^%~$")) {
-        table[static_cast<unsigned char>(c)] |= Left;
-    }
-    for (char c : std::string_view(", :\"<>`\\/+=|()&^%!$~")) {
-        table[static_cast<unsigned char>(c)] |= Right;
-    }
+    for (char c : kLeftDelimiters) table[static_cast<unsigned char>(c)] |= Left;
+    for (char c : kRightDelimiters) table[static_cast<unsigned char>(c)] |= Right;
     return table;
 }
 

@@ -37,3 +37,5 @@ enum SievanDispId : DISPID {
 // link inside, inside-out, activate when visible, set client site first.
 #define SIEVAN_MISC_STATUS 0x20591
 #define SIEVAN_TOOLBOX_BITMAP 30000
+// The icon the control shows at design time (24 x 22, 16 colours).
+#define SIEVAN_ICON_BITMAP 30001

@@ -1,6 +1,8 @@
 #include "counter_string.h"
 
+#include <charconv>
 #include <cmath>
+#include <string>
 
 #include "com/variant_value.h"
 
@@ -8,9 +10,12 @@ namespace corvell {
 
 namespace {
 
+// Significant digits a counter keeps, as the platform's number-to-text conversion does.
+constexpr int kSignificantDigits = 15;
+
 // Plain decimal digits below 10^15 - 1 step by carrying through the text:
-// the same result as the conversion through double (whose shortest form of
-// such a sum is plain digits too), without its cost on every harvested line.
+// the same result as the conversion through double, without its cost on
+// every harvested line.
 bool stepPlainDigits(std::u16string_view counter, std::u16string* next) {
     if (counter.empty() || counter.size() > 15) return false;
     if (counter.size() > 1 && counter[0] == u'0') return false;
@@ -30,6 +35,40 @@ bool stepPlainDigits(std::u16string_view counter, std::u16string* next) {
     return true;
 }
 
+// `value` rounded to kSignificantDigits and written as plain decimal text: an optional '-',
+// digits, and a fraction only when there is one. Never an exponent, so a counter always reads
+// as a count ("100000", not "1E+05").
+std::u16string plainDecimal(double value) {
+    if (value == 0) return u"0";
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                       std::chars_format::scientific, kSignificantDigits - 1);
+    std::string_view text(buffer, std::size_t(written.ptr - buffer));  // [-]d.ddde[+-]xx
+    const bool negative = text.front() == '-';
+    if (negative) text.remove_prefix(1);
+    const std::size_t e = text.find('e');
+    std::string_view exponentText = text.substr(e + 1);
+    if (exponentText.front() == '+') exponentText.remove_prefix(1);
+    int exponent = 0;
+    std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
+    std::string digits(1, text.front());
+    if (e > 2) digits.append(text.substr(2, e - 2));
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+
+    // The digits read as d.ddd x 10^exponent: `whole` of them stand before the point.
+    const long whole = long(exponent) + 1;
+    const long count = long(digits.size());
+    std::string out = negative ? "-" : "";
+    if (whole <= 0) {
+        out += "0." + std::string(std::size_t(-whole), '0') + digits;
+    } else if (whole >= count) {
+        out += digits + std::string(std::size_t(whole - count), '0');
+    } else {
+        out += digits.substr(0, std::size_t(whole)) + "." + digits.substr(std::size_t(whole));
+    }
+    return std::u16string(out.begin(), out.end());
+}
+
 }  // namespace
 
 HRESULT stepCounter(std::u16string_view counter, std::u16string* next) {
@@ -38,10 +77,9 @@ HRESULT stepCounter(std::u16string_view counter, std::u16string* next) {
     HRESULT hr = VariantChangeType(&value, &value, 0, VT_R8);
     if (hr == DISP_E_OVERFLOW) return CTL_E_OVERFLOW;
     if (FAILED(hr)) return CTL_E_TYPEMISMATCH;
-    value.dblVal += 1;
-    if (!std::isfinite(value.dblVal)) return CTL_E_OVERFLOW;
-    if (FAILED(VariantChangeType(&value, &value, 0, VT_BSTR))) return CTL_E_OVERFLOW;
-    next->assign(value.text());
+    const double sum = value.dblVal + 1;
+    if (!std::isfinite(sum)) return CTL_E_OVERFLOW;
+    *next = plainDecimal(sum);
     return S_OK;
 }
 

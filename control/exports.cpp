@@ -1,11 +1,11 @@
 // The library's four entry points: each hands the one description of the
-// library to the component layer's in-process server support.
+// library to the component layer's in-process server support, behind the
+// barrier that keeps exceptions inside the library.
 #include <array>
 
+#include "com/guard.h"
 #include "com/server.h"
 #include "sievan.h"
-
-#define CORVELL_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 
@@ -33,18 +33,25 @@ const com::ServerDescription kCorvell = {
 
 }  // namespace
 
-CORVELL_EXPORT HRESULT DllRegisterServer() {
-    return com::RegisterServer(kCorvell);
+// Only these four leave the library (through the version script on Linux,
+// the module definition on Windows); STDAPI gives them the platform's
+// calling convention.
+#pragma GCC visibility push(default)
+
+STDAPI DllRegisterServer() {
+    return com::Guarded([] { return com::RegisterServer(kCorvell); });
 }
 
-CORVELL_EXPORT HRESULT DllUnregisterServer() {
-    return com::UnregisterServer(kCorvell);
+STDAPI DllUnregisterServer() {
+    return com::Guarded([] { return com::UnregisterServer(kCorvell); });
 }
 
-CORVELL_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
-    return com::GetClassObject(kCorvell, clsid, riid, object);
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
+    return com::Guarded([&] { return com::GetClassObject(kCorvell, clsid, riid, object); });
 }
 
-CORVELL_EXPORT HRESULT DllCanUnloadNow() {
-    return com::CanUnloadNow();
+STDAPI DllCanUnloadNow() {
+    return com::Guarded([] { return com::CanUnloadNow(); });
 }
+
+#pragma GCC visibility pop

@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include "com/win32.h"
+// The Windows build's container support for controls (windows/).
+#include "control_extent.h"
 #else
 #include "com/objbase.h"
 #include "com/ocidl.h"

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "com/guard.h"
 #include "com/property_bag.h"
 #include "com/variant_value.h"
 #include "sievan_members.h"
@@ -18,7 +19,8 @@ constexpr double kTwipsPerHimetric = 1440.0 / 2540.0;
 
 }  // namespace
 
-Sievan::Sievan() : m_notifyPoint(identity(), this) {}
+Sievan::Sievan()
+    : m_notifyPoint(identity(), this), m_eventPoint(identity(), this, DIID___Sievan, true) {}
 
 HRESULT Sievan::Create(REFIID riid, void** object) {
     auto* control = new (std::nothrow) Sievan();
@@ -45,31 +47,32 @@ HRESULT Sievan::get_Filter(BSTR* value) {
     return getText(m_filter, value);
 }
 HRESULT Sievan::put_Filter(BSTR v) {
-    return putText(m_filter, com::View(v), DISPID_SIEVAN_FILTER);
+    return com::Guarded([&] { return putText(m_filter, com::View(v), DISPID_SIEVAN_FILTER); });
 }
 HRESULT Sievan::get_Address(BSTR* value) {
     return getText(m_address, value);
 }
 HRESULT Sievan::put_Address(BSTR v) {
-    return putText(m_address, com::View(v), DISPID_SIEVAN_ADDRESS);
+    return com::Guarded([&] { return putText(m_address, com::View(v), DISPID_SIEVAN_ADDRESS); });
 }
 HRESULT Sievan::get_Duplicates(BSTR* value) {
     return getText(m_duplicates, value);
 }
 HRESULT Sievan::put_Duplicates(BSTR v) {
-    return putText(m_duplicates, com::View(v), DISPID_SIEVAN_DUPLICATES);
+    return com::Guarded(
+        [&] { return putText(m_duplicates, com::View(v), DISPID_SIEVAN_DUPLICATES); });
 }
 HRESULT Sievan::get_Count(BSTR* value) {
     return getText(m_count, value);
 }
 HRESULT Sievan::put_Count(BSTR v) {
-    return putText(m_count, com::View(v), DISPID_SIEVAN_COUNT);
+    return com::Guarded([&] { return putText(m_count, com::View(v), DISPID_SIEVAN_COUNT); });
 }
 HRESULT Sievan::get_Filtered(BSTR* value) {
     return getText(m_filtered, value);
 }
 HRESULT Sievan::put_Filtered(BSTR v) {
-    return putText(m_filtered, com::View(v), DISPID_SIEVAN_FILTERED);
+    return com::Guarded([&] { return putText(m_filtered, com::View(v), DISPID_SIEVAN_FILTERED); });
 }
 
 HRESULT Sievan::get_Done(VARIANT_BOOL* value) {
@@ -80,7 +83,7 @@ HRESULT Sievan::get_Done(VARIANT_BOOL* value) {
 
 HRESULT Sievan::put_Done(VARIANT_BOOL New_Done) {
     m_done = New_Done;
-    return PropertyChanged(DISPID_SIEVAN_DONE);
+    return com::Guarded([&] { return PropertyChanged(DISPID_SIEVAN_DONE); });
 }
 
 std::u16string* Sievan::textField(DISPID member) {
@@ -151,18 +154,20 @@ HRESULT Sievan::GetClassID(CLSID* clsid) {
 }
 
 HRESULT Sievan::InitNew() {
-    UserControl_InitProperties();
-    return S_OK;
+    return com::Guarded([&] {
+        UserControl_InitProperties();
+        return S_OK;
+    });
 }
 
 HRESULT Sievan::Load(IPropertyBag* bag, IErrorLog*) {
     if (bag == nullptr) return E_POINTER;
-    return UserControl_ReadProperties(bag);
+    return com::Guarded([&] { return UserControl_ReadProperties(bag); });
 }
 
 HRESULT Sievan::Save(IPropertyBag* bag, BOOL, BOOL) {
     if (bag == nullptr) return E_POINTER;
-    return UserControl_WriteProperties(bag);
+    return com::Guarded([&] { return UserControl_WriteProperties(bag); });
 }
 
 // ---- size
@@ -201,16 +206,20 @@ HRESULT Sievan::GetExtent(DWORD drawAspect, SIZEL* size) {
 // ---- connection points
 
 HRESULT Sievan::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    if (points != nullptr) *points = nullptr;
-    return E_NOTIMPL;
+    IConnectionPoint* const all[] = {&m_notifyPoint, &m_eventPoint};
+    return com::EnumerateConnectionPoints(all, points);
 }
 
 HRESULT Sievan::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
     if (point == nullptr) return E_POINTER;
     *point = nullptr;
-    if (!IsEqualIID(iid, IID_IPropertyNotifySink)) return CONNECT_E_NOCONNECTION;
-    *point = &m_notifyPoint;
-    m_notifyPoint.AddRef();
+    if (IsEqualIID(iid, IID_IPropertyNotifySink))
+        *point = &m_notifyPoint;
+    else if (IsEqualIID(iid, DIID___Sievan))
+        *point = &m_eventPoint;
+    else
+        return CONNECT_E_NOCONNECTION;
+    (*point)->AddRef();
     return S_OK;
 }
 

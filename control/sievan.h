@@ -2,7 +2,9 @@
 // twips, with five text properties, a reset flag, and the methods Clean and
 // Extract. The container persists its six settings through a property bag,
 // hears of every property change through the IPropertyNotifySink connection
-// point, and sizes it through IControlExtent.
+// point, and sizes it through IControlExtent. No C++ exception leaves a
+// member: std::bad_alloc comes back as E_OUTOFMEMORY, anything else as
+// E_UNEXPECTED (through EXCEPINFO from Invoke), and the control stays usable.
 #pragma once
 
 #include <string>
@@ -39,7 +41,9 @@ public:
     HRESULT STDMETHODCALLTYPE get_Done(VARIANT_BOOL* value) override;
     HRESULT STDMETHODCALLTYPE put_Done(VARIANT_BOOL New_Done) override;
 
-    // IDispatch (late binding by member identifier; no type information)
+    // IDispatch: late binding by member identifier. Type information is the
+    // library's own type library's where the platform keeps one (Windows);
+    // elsewhere GetTypeInfoCount answers 0 and GetTypeInfo E_NOTIMPL.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
@@ -56,7 +60,8 @@ public:
     HRESULT STDMETHODCALLTYPE Save(IPropertyBag* bag, BOOL clearDirty,
                                    BOOL saveAllProperties) override;
 
-    // IConnectionPointContainer: the one point is IPropertyNotifySink's.
+    // IConnectionPointContainer: IPropertyNotifySink's point, and the point of
+    // the event interface __Sievan, which takes sinks but fires nothing.
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override;
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
 
@@ -76,9 +81,14 @@ private:
     HRESULT getText(const std::u16string& field, BSTR* value) const;
     HRESULT putText(std::u16string& field, std::u16string_view value, DISPID member);
     HRESULT PropertyChanged(DISPID member) { return m_notifyPoint.FireChanged(member); }
+    // The bodies of Clean and Extract, which guard them.
+    HRESULT clean();
+    HRESULT extract();
     HRESULT resetHarvest();
     // Steps the counter property `member` through its put.
     HRESULT stepCounterProperty(DISPID member);
+    HRESULT invokeMember(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
+                         EXCEPINFO* excepInfo, UINT* argErr);
     HRESULT invokeProperty(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
                            UINT* argErr);
     std::u16string* textField(DISPID member);
@@ -96,6 +106,7 @@ private:
     float m_width = 0;
     float m_height = 0;
     com::PropertyNotifyPoint m_notifyPoint;
+    com::ConnectionPoint m_eventPoint;
 };
 
 }  // namespace corvell

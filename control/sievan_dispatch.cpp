@@ -1,6 +1,10 @@
 // Late binding: IDispatch over the member table. Each member identifier
 // hands off to the typed slot after its arguments are checked; a member's
 // error comes back as DISP_E_EXCEPTION with the error named in EXCEPINFO.
+// Type information comes from the library's own type library where the
+// platform keeps one.
+#include "com/guard.h"
+#include "com/server.h"
 #include "com/variant_value.h"
 #include "sievan.h"
 #include "sievan_members.h"
@@ -19,6 +23,8 @@ const char16_t* describe(HRESULT hr) {
             return u"Invalid pattern string";
         case E_OUTOFMEMORY:
             return u"Out of memory";
+        case E_UNEXPECTED:
+            return u"Unexpected failure";
         default:
             return u"The container refused the property change";
     }
@@ -58,13 +64,17 @@ HRESULT checkArguments(WORD flags, const DISPPARAMS* params) {
 
 HRESULT Sievan::GetTypeInfoCount(UINT* count) {
     if (count == nullptr) return E_POINTER;
-    *count = 0;
+    ITypeInfo* info = nullptr;
+    *count = SUCCEEDED(GetTypeInfo(0, 0, &info)) ? 1 : 0;
+    if (info != nullptr) info->Release();
     return S_OK;
 }
 
-HRESULT Sievan::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info != nullptr) *info = nullptr;
-    return E_NOTIMPL;
+HRESULT Sievan::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (info == nullptr) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return com::Guarded([&] { return com::GetModuleTypeInfo(IID__Sievan, info); });
 }
 
 HRESULT Sievan::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
@@ -82,6 +92,16 @@ HRESULT Sievan::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DISPPARAMS*
                        VARIANT* result, EXCEPINFO* excepInfo, UINT* argErr) {
     if (!IsEqualIID(riid, GUID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (result != nullptr) VariantInit(result);
+    try {
+        return invokeMember(member, flags, params, result, excepInfo, argErr);
+    } catch (...) {
+        // Reported like any other failure of the member.
+        return raise(com::ResultOfCurrentException(), excepInfo);
+    }
+}
+
+HRESULT Sievan::invokeMember(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
+                             EXCEPINFO* excepInfo, UINT* argErr) {
     const SievanMember* entry = findMember(member);
     if (entry == nullptr) return DISP_E_MEMBERNOTFOUND;
     if (entry->kind == MemberKind::Method) {

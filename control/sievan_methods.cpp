@@ -2,9 +2,11 @@
 // control's own property procedures, so every value they set is stored and
 // notified exactly as a client's put would be; neither traps an error: the
 // first failure ends the call and is returned, and every write made before
-// it stays. (The procedures are called directly rather than through the
+// it stays. Both stand behind the barrier that turns an exception into their
+// error result. (The procedures are called directly rather than through the
 // vtable: a get has no effect beyond its copy, which would only cost time.)
 #include "address_scanner.h"
+#include "com/guard.h"
 #include "counter_string.h"
 #include "sievan.h"
 #include "wildcard.h"
@@ -29,6 +31,10 @@ HRESULT Sievan::stepCounterProperty(DISPID member) {
 
 HRESULT Sievan::Clean(VARIANT* result) {
     if (result != nullptr) VariantInit(result);
+    return com::Guarded([&] { return clean(); });
+}
+
+HRESULT Sievan::clean() {
     const std::u16string pattern = u"*" + m_filter + u"*";
     switch (wildcardMatch(m_address, pattern)) {
         case MatchResult::InvalidPattern:
@@ -53,6 +59,10 @@ HRESULT Sievan::resetHarvest() {
 
 HRESULT Sievan::Extract(VARIANT* result) {
     if (result != nullptr) VariantInit(result);
+    return com::Guarded([&] { return extract(); });
+}
+
+HRESULT Sievan::extract() {
     if (m_done == VARIANT_TRUE) RETURN_IF_FAILED(resetHarvest());
     if (!hasAddressShape(m_address)) return putText(m_address, u"", DISPID_SIEVAN_ADDRESS);
 

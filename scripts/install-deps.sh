@@ -14,6 +14,7 @@ packages=("$@"
     unrtf
     xvfb xauth imagemagick x11-utils
     python3 bc time
+    dpkg-dev file appstream desktop-file-utils man-db
 )
 
 missing=()

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
+
+#include <random>
+
+#include "platform/text_codec.h"
 
 namespace rosterly {
 namespace {
@@ -28,53 +33,138 @@ TEST(AcceptedAddressesTest, DuplicateMeansExactlyTheSameText) {
         {u"\u00e9@b.cc", u"\u00e9@b.cc", true},
         {u"\u0101@b.cc", u"\u0101@b.cc", true},
         {u"\u00e9@b.cc", u"\u0101@b.cc", false},
-        {u"\u0101@b.cc", u"\u0001@b.cc", false},  // wide and one-byte forms never mix
+        {u"\U0001F600@b.cc", u"\U0001F600@b.cc", true},
+        {u"\xd83d@b.cc", u"\xde00@b.cc", false},  // lone surrogates stay apart
+        {u"\xd83d@b.cc", u"?@b.cc", false},
+        {u"\xd83d@b.cc", u"\xd83d@b.cc", true},
     };
     for (const auto& c : cases) {
         AcceptedAddresses accepted;
-        accepted.insert(QString::fromUtf16(c.earlier));
+        ASSERT_TRUE(accepted.insert(QString::fromUtf16(c.earlier)).has_value());
         const QString address = QString::fromUtf16(c.address);
         EXPECT_EQ(accepted.contains(address), c.duplicate) << address.toStdString();
-        EXPECT_EQ(accepted.insert(address), !c.duplicate) << address.toStdString();
+        EXPECT_EQ(accepted.insert(address).has_value(), !c.duplicate) << address.toStdString();
         EXPECT_TRUE(accepted.contains(address));
+        EXPECT_EQ(accepted.size(), c.duplicate ? 1 : 2);
     }
 }
 
-TEST(AcceptedAddressesTest, EmptySetHoldsNothing) {
+TEST(AcceptedAddressesTest, LinesAreTheListFilesBytesInOrderOfAcceptance) {
     AcceptedAddresses accepted;
-    EXPECT_FALSE(accepted.contains(u"a@b.cc"));
-    EXPECT_FALSE(accepted.contains(u""));
-    EXPECT_EQ(accepted.size(), 0);
+    const QStringList addresses{
+        "a@b.cc",          "\u00e9t\u00e9@x.fr", "\u0440\u0444@\u0440\u0444.ru",
+        "\U0001F600@x.cc", "t\tab@x.cc",         "lf\n@x.cc"};
+    for (const QString& address : addresses) ASSERT_TRUE(accepted.insert(address).has_value());
+    QByteArray expected;
+    for (qsizetype i = 0; i < addresses.size(); ++i) {
+        const auto entry = AcceptedAddresses::Entry(i);
+        EXPECT_EQ(accepted.line(entry), encodeText(addresses[i]) + "\r\n");
+        EXPECT_EQ(accepted.fileLine(entry), encodeText(addresses[i]) + "\r\n");
+        EXPECT_EQ(accepted.address(entry), addresses[i]);
+        expected += encodeText(addresses[i]) + "\r\n";
+    }
+    EXPECT_TRUE(accepted.linesAreFileBytes());
+    EXPECT_EQ(accepted.lines(0, AcceptedAddresses::Entry(addresses.size())), expected);
+    EXPECT_EQ(accepted.lines(1, 3),
+              accepted.line(1).toByteArray() + accepted.line(2).toByteArray());
+    EXPECT_TRUE(accepted.lines(2, 2).isEmpty());
+}
+
+TEST(AcceptedAddressesTest, LoneSurrogateIsKeptExactlyAndWrittenAsTheFileWould) {
+    AcceptedAddresses accepted;
+    const QString lone = QStringLiteral("a") + QChar(char16_t(0xD83D)) + QStringLiteral("@x.cc");
+    const QString pair = QStringLiteral("b\U0001F600@x.cc");
+    ASSERT_TRUE(accepted.insert(pair).has_value());
+    EXPECT_TRUE(accepted.linesAreFileBytes());
+    ASSERT_TRUE(accepted.insert(lone).has_value());
+    EXPECT_FALSE(accepted.linesAreFileBytes());
+    EXPECT_EQ(accepted.address(1), lone);
+    EXPECT_EQ(accepted.fileLine(1), encodeText(lone) + "\r\n");
+    EXPECT_EQ(accepted.fileLine(0), encodeText(pair) + "\r\n");
+}
+
+TEST(AcceptedAddressesTest, ReleasedIndexIsBuiltAnewWhenAskedAgain) {
+    AcceptedAddresses accepted;
+    accepted.insert(u"a@b.cc");
+    accepted.insert(u"c@d.cc");
+    accepted.releaseIndex();
+    EXPECT_EQ(accepted.line(1), "c@d.cc\r\n");
+    EXPECT_TRUE(accepted.contains(u"a@b.cc"));
+    EXPECT_FALSE(accepted.insert(u"c@d.cc").has_value());
+    EXPECT_EQ(accepted.insert(u"e@f.cc"), AcceptedAddresses::Entry(2));
 }
 
 TEST(AcceptedAddressesTest, ClearForgetsEverything) {
     AcceptedAddresses accepted;
+    EXPECT_FALSE(accepted.contains(u"a@b.cc"));
     accepted.insert(u"a@b.cc");
     accepted.clear();
     EXPECT_FALSE(accepted.contains(u"a@b.cc"));
     EXPECT_EQ(accepted.size(), 0);
-    EXPECT_TRUE(accepted.insert(u"a@b.cc"));
+    EXPECT_EQ(accepted.insert(u"a@b.cc"), AcceptedAddresses::Entry(0));
     EXPECT_EQ(accepted.size(), 1);
+}
+
+// Shapes that trouble indexes built on the texts: one shared domain, addresses that are
+// substrings of each other, long repeated addresses, characters of every width. The record
+// must answer as a plain set of the same texts does.
+QString randomAddress(std::mt19937& random) {
+    static const QStringList pieces{"a",      "ab",     "abc",        "user", "\u00e9",
+                                    "\u0440", "\u4e2d", "\U0001F600", "x.y",  "_"};
+    std::uniform_int_distribution<int> shape(0, 4), piece(0, int(pieces.size()) - 1), count(0, 6);
+    QString local;
+    for (int n = count(random); n >= 0; --n) local += pieces[piece(random)];
+    switch (shape(random)) {
+        case 0:
+            return local + QStringLiteral("@one.example.com");
+        case 1:
+            return local.repeated(40) + QStringLiteral("@long.example.com");
+        case 2:
+            return local;  // a substring of most others
+        case 3:
+            return QChar(char16_t(0xD800 + piece(random))) + local + QStringLiteral("@s.cc");
+        default:
+            return local + QLatin1Char('@') + pieces[piece(random)] + QStringLiteral(".cc");
+    }
+}
+
+TEST(AcceptedAddressesTest, AnswersAsAPlainSetOnAdversarialShapes) {
+    std::mt19937 random(11);
+    AcceptedAddresses accepted;
+    QSet<QString> plain;
+    QStringList order;
+    for (int i = 0; i < 20000; ++i) {
+        const QString address = randomAddress(random);
+        ASSERT_EQ(accepted.contains(address), plain.contains(address)) << i;
+        const bool added = accepted.insert(address).has_value();
+        ASSERT_EQ(added, !plain.contains(address)) << i;
+        if (added) {
+            plain.insert(address);
+            order << address;
+        }
+        if (i == 10000) accepted.releaseIndex();
+    }
+    ASSERT_EQ(accepted.size(), order.size());
+    for (qsizetype i = 0; i < order.size(); ++i) {
+        ASSERT_EQ(accepted.address(AcceptedAddresses::Entry(i)), order[i]);
+    }
 }
 
 TEST(AcceptedAddressesTest, HoldsAMillionAddresses) {
     AcceptedAddresses accepted;
     const int count = 1'000'000;
-    for (int i = 0; i < count; ++i) {
-        // Every 10th address is wide, to mix both stored forms.
-        const QString address = QStringLiteral("user%1@host%2.%3")
-                                    .arg(i)
-                                    .arg(i % 997)
-                                    .arg(i % 10 == 0 ? u"\u0440\u0444" : u"cc");
-        ASSERT_TRUE(accepted.insert(address)) << i;
-    }
+    const auto addressOf = [](int i) {
+        return QStringLiteral("user%1@host%2.%3")
+            .arg(i)
+            .arg(i % 997)
+            .arg(i % 10 == 0 ? QStringLiteral("\u0440\u0444") : QStringLiteral("cc"));
+    };
+    for (int i = 0; i < count; ++i) ASSERT_TRUE(accepted.insert(addressOf(i)).has_value()) << i;
     EXPECT_EQ(accepted.size(), count);
     for (int i = 0; i < count; i += 7) {
-        const QString suffix = i % 10 == 0 ? QStringLiteral("\u0440\u0444") : QStringLiteral("cc");
-        const QString address = QStringLiteral("user%1@host%2.%3").arg(i).arg(i % 997).arg(suffix);
-        EXPECT_FALSE(accepted.insert(address)) << i;
-        EXPECT_FALSE(
-            accepted.contains(QStringLiteral("ser%1@host%2.%3").arg(i).arg(i % 997).arg(suffix)));
+        EXPECT_FALSE(accepted.insert(addressOf(i)).has_value()) << i;
+        EXPECT_FALSE(accepted.contains(addressOf(i).mid(1))) << i;
+        EXPECT_EQ(accepted.address(AcceptedAddresses::Entry(i)), addressOf(i));
     }
     EXPECT_EQ(accepted.size(), count);
 }

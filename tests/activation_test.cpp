@@ -3,9 +3,12 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
+#include "com/local_servers.h"
 #include "com/objbase.h"
 #include "com/ptr.h"
 #include "com/registry.h"
@@ -110,12 +113,64 @@ TEST_F(ActivationTest, UnregisterRemovesExactlyWhatRegisterAddedAndMayRepeat) {
     EXPECT_EQ(CLSIDFromProgID(u"Corvell.Sievan", &clsid), CO_E_CLASSSTRING);
 }
 
-TEST_F(ActivationTest, UnregisteredClassIsFoundBesideTheProgram) {
+TEST_F(ActivationTest, UnregisteredClassIsFoundBesideTheProgramByItsKnownName) {
+    ASSERT_EQ(com::AddLocalServer(CLSID_Sievan, CORVELL_LIBRARY_FILE), S_OK);
     com::Ptr<IDispatch> control;
     EXPECT_EQ(
         CoCreateInstance(CLSID_Sievan, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.out()),
         S_OK);
     EXPECT_TRUE(control);
+    EXPECT_EQ(com::ServerPathsFor(CLSID_Sievan),
+              std::vector{besideThisProgram(CORVELL_LIBRARY_FILE).string()});
+}
+
+// Libraries beside the program run code as they load; only the one named for a class is opened.
+TEST_F(ActivationTest, OnlyTheLibraryNamedForTheClassIsLoaded) {
+    const CLSID probe = {0x12345678, 0x5, 0x6, {1, 2, 3, 4, 5, 6, 7, 8}};
+    ::unsetenv("ACTIVATION_PROBE_LOADED");
+    com::Ptr<IUnknown> object;
+    EXPECT_EQ(CoCreateInstance(probe, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.out()),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(std::getenv("ACTIVATION_PROBE_LOADED"), nullptr);
+    EXPECT_TRUE(com::ServerPathsFor(probe).empty());
+
+    ASSERT_EQ(com::AddLocalServer(probe, "libactivation_probe_missing.so"), S_OK);
+    EXPECT_EQ(CoCreateInstance(probe, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.out()),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(std::getenv("ACTIVATION_PROBE_LOADED"), nullptr);
+
+    ASSERT_EQ(com::AddLocalServer(probe, "libactivation_probe.so"), S_OK);
+    EXPECT_EQ(CoCreateInstance(probe, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, object.out()),
+              CLASS_E_CLASSNOTAVAILABLE);
+    EXPECT_NE(std::getenv("ACTIVATION_PROBE_LOADED"), nullptr);
+}
+
+TEST_F(ActivationTest, KnownNamesAreBareFileNames) {
+    const CLSID some = {0x12345678, 0x7, 0x8, {1, 2, 3, 4, 5, 6, 7, 8}};
+    EXPECT_EQ(com::AddLocalServer(some, ""), E_INVALIDARG);
+    EXPECT_EQ(com::AddLocalServer(some, "../lib/libX.so"), E_INVALIDARG);
+    EXPECT_EQ(com::AddLocalServer(some, "/usr/lib/libX.so"), E_INVALIDARG);
+    EXPECT_TRUE(com::ServerPathsFor(some).empty());
+}
+
+// A registered path that is not absolute would load whatever lies in the current directory or
+// on the loader's search path; it is refused even where it would name the right library.
+TEST_F(ActivationTest, RelativeRegisteredPathIsRefused) {
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(besideThisProgram(""));
+    for (const std::string relative :
+         {"libCorvell.so", "./libCorvell.so", "../bin/libCorvell.so"}) {
+        com::Registry r = registry();
+        r.setValue(kClassKey + "\\InprocServer32", "", relative);
+        ASSERT_EQ(r.save(), S_OK);
+        com::Ptr<IUnknown> object;
+        EXPECT_EQ(CoCreateInstance(CLSID_Sievan, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                   object.out()),
+                  CO_E_DLLNOTFOUND)
+            << relative;
+        EXPECT_EQ(com::ServerPathsFor(CLSID_Sievan), std::vector{relative});
+    }
+    std::filesystem::current_path(previous);
 }
 
 TEST_F(ActivationTest, FailuresComeBackAsResults) {

@@ -20,14 +20,30 @@ TEST_P(StepCounterTest, StepsOrFailsAsTheTextDeserves) {
     EXPECT_EQ(next, c.expected == S_OK ? c.after : u"untouched");
 }
 
+INSTANTIATE_TEST_SUITE_P(Table, StepCounterTest,
+                         ::testing::Values(StepCase{u"0", S_OK, u"1"}, StepCase{u"9", S_OK, u"10"},
+                                           StepCase{u"32767", S_OK, u"32768"},
+                                           StepCase{u" 5 ", S_OK, u"6"},
+                                           StepCase{u"-1", S_OK, u"0"},
+                                           StepCase{u"1.5", S_OK, u"2.5"},
+                                           StepCase{u"", CTL_E_TYPEMISMATCH, u""},
+                                           StepCase{u"ten", CTL_E_TYPEMISMATCH, u""},
+                                           StepCase{u"1,000", CTL_E_TYPEMISMATCH, u""},
+                                           StepCase{u"1e400", CTL_E_OVERFLOW, u""}));
+
+// Every way of writing a number steps to plain digits: never an exponent, whatever the
+// written form or the size of the count.
 INSTANTIATE_TEST_SUITE_P(
-    Table, StepCounterTest,
-    ::testing::Values(
-        StepCase{u"0", S_OK, u"1"}, StepCase{u"9", S_OK, u"10"}, StepCase{u"32767", S_OK, u"32768"},
-        StepCase{u" 5 ", S_OK, u"6"}, StepCase{u"-1", S_OK, u"0"}, StepCase{u"1.5", S_OK, u"2.5"},
-        StepCase{u"999999999999999", S_OK, u"1E+15"}, StepCase{u"", CTL_E_TYPEMISMATCH, u""},
-        StepCase{u"ten", CTL_E_TYPEMISMATCH, u""}, StepCase{u"1,000", CTL_E_TYPEMISMATCH, u""},
-        StepCase{u"1e400", CTL_E_OVERFLOW, u""},
-        StepCase{u"1.7976931348623157e308", S_OK, u"1.7976931348623157E+308"}));
+    PlainDigits, StepCounterTest,
+    ::testing::Values(StepCase{u"99999", S_OK, u"100000"}, StepCase{u"+99999", S_OK, u"100000"},
+                      StepCase{u"099999", S_OK, u"100000"}, StepCase{u" 99999", S_OK, u"100000"},
+                      StepCase{u"9.9999E4", S_OK, u"100000"}, StepCase{u"&H1869F", S_OK, u"100000"},
+                      StepCase{u"999999999999999", S_OK, u"1000000000000000"},
+                      StepCase{u"1E+15", S_OK, u"1000000000000000"},
+                      StepCase{u"123456789012345678", S_OK, u"123456789012346000"},
+                      StepCase{u"-1.25", S_OK, u"-0.25"}, StepCase{u"-0.75", S_OK, u"0.25"},
+                      StepCase{u"-1", S_OK, u"0"}, StepCase{u"-100001", S_OK, u"-100000"},
+                      StepCase{u"1.7976931348623157e308", S_OK,
+                               u"179769313486232" + std::u16string(294, u'0')}));
 
 }  // namespace

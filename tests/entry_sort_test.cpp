@@ -1,27 +1,41 @@
 #include "entry_sort.h"
 
-#include "platform/case_fold.h"
-
 #include <gtest/gtest.h>
 
 #include <QString>
 #include <QStringList>
 
 #include <algorithm>
+#include <numeric>
+#include <random>
+#include <string>
 #include <vector>
+
+#include "accepted_addresses.h"
+#include "platform/case_fold.h"
 
 namespace rosterly {
 namespace {
 
 using Entries = std::vector<QStringList>;
 
-Entries sorted(Entries entries) {
-    const auto order = sortedEntryOrder(qsizetype(entries.size()), [&](qsizetype e, qsizetype k) {
-        const QStringList& parts = entries[size_t(e)];
-        return k < parts.size() ? &parts[k] : nullptr;
+// Sorts entries of addresses as the table does: through the lines the record would hold.
+Entries sorted(const Entries& entries) {
+    std::vector<std::vector<std::string>> lines(entries.size());
+    for (size_t e = 0; e < entries.size(); ++e) {
+        for (const QString& address : entries[e]) {
+            std::string line;
+            encodeLine(address, line);
+            lines[e].push_back(line);
+        }
+    }
+    std::vector<uint32_t> order(entries.size());
+    std::iota(order.begin(), order.end(), 0u);
+    sortEntries(order, [&](uint32_t e, uint32_t k) {
+        return k < lines[e].size() ? QByteArrayView(lines[e][k]) : QByteArrayView();
     });
     Entries result;
-    for (qsizetype e : order) result.push_back(entries[size_t(e)]);
+    for (const uint32_t e : order) result.push_back(entries[e]);
     return result;
 }
 
@@ -29,26 +43,35 @@ QString textOf(const QStringList& entry) {
     return entry.join("\r\n") + "\r\n";
 }
 
-TEST(EntrySortTest, SortsAddressesAscendingWithoutRegardToCase) {
-    QStringList addresses{"mike@x.cc", "Bob@x.cc", "alice@x.cc", "bob@a.cc", "_u@x.cc", "Zed@x.cc"};
-    sortAddresses(addresses);
-    EXPECT_EQ(addresses, (QStringList{"_u@x.cc", "alice@x.cc", "bob@a.cc", "Bob@x.cc", "mike@x.cc",
-                                      "Zed@x.cc"}));
+// The order the sorted list box gives: case-blind comparison of whole texts, stable.
+Entries listBoxOrder(Entries entries) {
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const QStringList& a, const QStringList& b) {
+                         return QString::compare(textOf(a), textOf(b), Qt::CaseInsensitive) < 0;
+                     });
+    return entries;
 }
 
-TEST(EntrySortTest, EqualEntriesKeepTheirOrder) {
-    QStringList addresses{"b@x.cc", "A@x.cc", "a@x.cc", "a@X.cc", "A@X.CC"};
-    sortAddresses(addresses);
-    EXPECT_EQ(addresses, (QStringList{"A@x.cc", "a@x.cc", "a@X.cc", "A@X.CC", "b@x.cc"}));
+TEST(EntrySortTest, SortsAddressesAscendingWithoutRegardToCaseKeepingEqualOnesInOrder) {
+    const Entries entries{{"mike@x.cc"}, {"Bob@x.cc"}, {"alice@x.cc"}, {"bob@a.cc"},
+                          {"_u@x.cc"},   {"Zed@x.cc"}, {"b@x.cc"},     {"A@x.cc"},
+                          {"a@x.cc"},    {"a@X.cc"},   {"A@X.CC"}};
+    EXPECT_EQ(sorted(entries), (Entries{{"_u@x.cc"},
+                                        {"A@x.cc"},
+                                        {"a@x.cc"},
+                                        {"a@X.cc"},
+                                        {"A@X.CC"},
+                                        {"alice@x.cc"},
+                                        {"b@x.cc"},
+                                        {"bob@a.cc"},
+                                        {"Bob@x.cc"},
+                                        {"mike@x.cc"},
+                                        {"Zed@x.cc"}}));
 }
 
 TEST(EntrySortTest, EmptyAndSingleEntriesStayAsTheyAre) {
-    QStringList none;
-    sortAddresses(none);
-    EXPECT_TRUE(none.isEmpty());
-    QStringList one{"z@x.cc"};
-    sortAddresses(one);
-    EXPECT_EQ(one, QStringList{"z@x.cc"});
+    EXPECT_TRUE(sorted({}).empty());
+    EXPECT_EQ(sorted({{"z@x.cc"}}), (Entries{{"z@x.cc"}}));
 }
 
 TEST(EntrySortTest, OrdersByWholeTextLineEndsIncluded) {
@@ -71,6 +94,7 @@ TEST(EntrySortTest, AgreesWithCaseInsensitiveComparisonOfWholeTexts) {
                           {"\u03a3@x.cc", "b@x.cc"},
                           {"\u03c3@x.cc"},
                           {"\U0001D400@x.cc"},
+                          {"\uffe0@x.cc"},  // sorts after the surrogate pair above
                           {"\u00df@x.cc"},
                           {"ss@x.cc"},
                           {"\u0130@x.cc"},
@@ -81,25 +105,39 @@ TEST(EntrySortTest, AgreesWithCaseInsensitiveComparisonOfWholeTexts) {
                           {"Y@x.cc"},
                           {"y@x.cc\n2"},
                           {"\uff21@x.cc"},
-                          {"\uff41@x.cc"}};
-    Entries expected = entries;
-    std::stable_sort(expected.begin(), expected.end(),
-                     [](const QStringList& a, const QStringList& b) {
-                         return QString::compare(textOf(a), textOf(b), Qt::CaseInsensitive) < 0;
-                     });
-    EXPECT_EQ(sorted(entries), expected);
+                          {"\uff41@x.cc"},
+                          {"\u00b5@x.cc"},
+                          {"\u03bc@x.cc"},
+                          {QStringLiteral("a") + QChar(char16_t(0xDC00)) + "@x.cc"},
+                          {QStringLiteral("a") + QChar(char16_t(0xD800)) + "@x.cc"}};
+    EXPECT_EQ(sorted(entries), listBoxOrder(entries));
 }
 
-TEST(EntrySortTest, TextsAlikeInTheirFirstEightCharactersOrderByTheRest) {
-    const Entries entries{{"abcdefghj@x"}, {"abcdefgh"},   {"abcdefg\t"}, {"ABCDEFGHI@x"},
-                          {"abcdefg"},     {"abcdefgh\t"}, {"abcdef"},    {"abcdefgh", "a"},
-                          {"abcdefgh@"},   {"abcdefgH"},   {"abcdefgh\n"}};
-    Entries expected = entries;
-    std::stable_sort(expected.begin(), expected.end(),
-                     [](const QStringList& a, const QStringList& b) {
-                         return QString::compare(textOf(a), textOf(b), Qt::CaseInsensitive) < 0;
-                     });
-    EXPECT_EQ(sorted(entries), expected);
+TEST(EntrySortTest, TextsAlikeInTheirFirstTwelveBytesOrderByTheRest) {
+    const Entries entries{
+        {"abcdefghijkl@x"},    {"abcdefghijk"},     {"abcdefghij\t"},  {"ABCDEFGHIJKL@w"},
+        {"abcdefghij"},        {"abcdefghijk\t"},   {"abcdef"},        {"abcdefghijk", "a"},
+        {"abcdefghijk@"},      {"abcdefghijK"},     {"abcdefghijk\n"}, {"abcdefghij\u00e9"},
+        {"abcdefghij\u00c9x"}, {"abcdefghijk", "A"}};
+    EXPECT_EQ(sorted(entries), listBoxOrder(entries));
+}
+
+TEST(EntrySortTest, AgreesWithTheListBoxOnRandomEntries) {
+    std::mt19937 random(3);
+    const QStringList pieces{"a",     "A",     "b", "\u00e9", "\u00c9",     "\u03c3", "\u03a3",
+                             "user0", "user1", "@", ".",      "\U0001F600", "_",      "z"};
+    std::uniform_int_distribution<int> piece(0, int(pieces.size()) - 1), length(1, 8), lines(1, 3);
+    Entries entries;
+    for (int i = 0; i < 2000; ++i) {
+        QStringList entry;
+        for (int l = lines(random); l > 0; --l) {
+            QString address;
+            for (int n = length(random); n > 0; --n) address += pieces[piece(random)];
+            entry << address;
+        }
+        entries.push_back(entry);
+    }
+    EXPECT_EQ(sorted(entries), listBoxOrder(entries));
 }
 
 TEST(EntrySortTest, CaseFoldingSharesUnchangedText) {

@@ -82,7 +82,6 @@ TEST_F(Form1HarvestTest, PlainRunListsNewAcceptableAddressesInInputOrder) {
     EXPECT_EQ(messageBoxes.shown[0].caption, "");
     EXPECT_TRUE(form->SSTab1->isEnabled());
     EXPECT_EQ(form->lblEmail->text(), "");
-    EXPECT_EQ(form->Bin, "");
 }
 
 TEST_F(Form1HarvestTest, MissingInputWritesEmptyListThenReportsFailure) {
@@ -110,10 +109,30 @@ TEST_F(Form1HarvestTest, InvalidUtf8BytesAreReadAsWindows1252AndWrittenAsUtf8) {
     EXPECT_EQ(boxTexts(), QStringList{shortSummary(2, 1)});
 }
 
-TEST_F(Form1HarvestTest, LoneLineFeedsKeepWholeFileOneLine) {
-    harvest("first@a.cc\nsecond@b.cc\nthird@c.cc\n");
-    EXPECT_EQ(output().count("\r\n"), 1);
-    EXPECT_EQ(boxTexts(), QStringList{shortSummary(1, 0)});
+TEST_F(Form1HarvestTest, EveryKindOfLineEndEndsALineInOneFile) {
+    harvest("first@a.cc\nsecond@b.cc\r\nthird@c.cc\rfourth@d.cc\n\rfifth@e.cc");
+    EXPECT_EQ(output(),
+              "first@a.cc\r\nsecond@b.cc\r\nthird@c.cc\r\nfourth@d.cc\r\nfifth@e.cc\r\n<END>");
+    EXPECT_EQ(boxTexts(), QStringList{shortSummary(5, 0)});
+}
+
+// A tab-separated export, NUL and other control bytes around addresses: each is read as a space,
+// so no list entry ever holds one.
+TEST_F(Form1HarvestTest, ControlCharactersNeverReachTheList) {
+    static const char input[] =
+        "Ann\tann@example.com\tParis\n"
+        "\0bug-list@gnu.org\0\n"
+        "x\x01y@b.cc\x7f\x1b[0m\n"
+        "tab@inside\t.cc\n";
+    harvest(QByteArray(input, sizeof input - 1));
+    EXPECT_EQ(output(), "ann@example.com\r\nbug-list@gnu.org\r\ny@b.cc\r\n<END>");
+}
+
+// A line far longer than any address, with its address near the end: found all the same.
+TEST_F(Form1HarvestTest, AddressAtTheEndOfAVeryLongLine) {
+    harvest(QByteArray(3 << 20, 'x') + " far@away.cc\nnear@by.cc\n" + QByteArray(3 << 20, 'y') +
+            "@too.long.cc");
+    EXPECT_EQ(output(), "far@away.cc\r\nnear@by.cc\r\n<END>");
 }
 
 TEST_F(Form1HarvestTest, SameAddressInTwoRunsIsAcceptedInBoth) {

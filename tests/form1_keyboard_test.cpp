@@ -1,4 +1,7 @@
-// Form1 by keyboard: where focus starts, the Tab order, and access keys.
+// Form1 by keyboard and screen reader: where focus starts, the Tab order, access keys, page
+// keys, and the names controls are read out by.
+#include <QAccessible>
+
 #include "support/form1_fixture.h"
 
 using namespace Qt::StringLiterals;
@@ -104,6 +107,58 @@ TEST_F(Form1KeyboardTest, AltEPressesExtract) {
     QObject::connect(form->Command1, &QPushButton::clicked, [&] { pressed = true; });
     pressAlt('E');
     QTRY_VERIFY(pressed);
+}
+
+TEST_F(Form1KeyboardTest, CtrlTabStepsThroughThePagesBothWaysAndWraps) {
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(focus(), key, modifiers);
+        return form->SSTab1->currentIndex();
+    };
+    form->txtURL->setFocus();
+    EXPECT_EQ(press(Qt::Key_Tab, Qt::ControlModifier), 1);
+    EXPECT_EQ(focus(), form->SSTab1->tabBar());  // the hidden page's field gave it up
+    EXPECT_EQ(press(Qt::Key_Tab, Qt::ControlModifier), 2);
+    EXPECT_EQ(press(Qt::Key_Tab, Qt::ControlModifier), 0);
+    EXPECT_EQ(press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier), 2);
+    EXPECT_EQ(press(Qt::Key_PageUp, Qt::ControlModifier), 1);
+    EXPECT_EQ(press(Qt::Key_PageDown, Qt::ControlModifier), 2);
+    form->Check1->setFocus();
+    EXPECT_EQ(press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier), 1);
+    EXPECT_TRUE(form->Text2->isVisible());
+}
+
+TEST_F(Form1KeyboardTest, PageKeysDoNothingWhileTheRunLocksThePages) {
+    form->SSTab1->setEnabled(false);
+    QTest::keyClick(form.get(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(form->SSTab1->currentIndex(), 0);
+}
+
+TEST_F(Form1KeyboardTest, LabelsNameTheirFields) {
+    EXPECT_EQ(form->Label1->buddy(), form->txtURL);
+    EXPECT_EQ(form->Label2->buddy(), form->Text1);
+    EXPECT_EQ(form->Label3->buddy(), form->Text2);
+    EXPECT_EQ(form->Label4->buddy(), form->Text3);
+}
+
+// What a screen reader reads for each control: a name of its own, and the two "File:" fields
+// told apart.
+TEST_F(Form1KeyboardTest, EveryControlHasAnAccessibleName) {
+    tick(form->Check2);
+    QList<QWidget*> controls = {form->SSTab1, form->SSTab1->tabBar()};
+    for (int page = 0; page < form->SSTab1->count(); ++page) {
+        controls << form->SSTab1->page(page);
+        controls << form->SSTab1->page(page)->findChildren<QWidget*>();
+    }
+    QStringList names;
+    for (QWidget* control : controls) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+        ASSERT_NE(accessible, nullptr) << control->objectName().toStdString();
+        const QString name = accessible->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty()) << control->objectName().toStdString();
+        if (qobject_cast<QLineEdit*>(control)) names << name;
+    }
+    names.removeDuplicates();
+    EXPECT_EQ(names.size(), 5) << names.join(u", ").toStdString();
 }
 
 }  // namespace

@@ -46,12 +46,5 @@ TEST(LowerCasedLineTest, ReusedStorageShrinksToShorterLine) {
     EXPECT_EQ(out, "");
 }
 
-TEST(WithCrLfBreaksTest, MakesEveryKindOfBreakCrLf) {
-    EXPECT_EQ(withCrLfBreaks(QStringLiteral("a\nb\r\nc\rd\n\ne")),
-              QStringLiteral("a\r\nb\r\nc\r\nd\r\n\r\ne"));
-    EXPECT_EQ(withCrLfBreaks(QStringLiteral("\r")), QStringLiteral("\r\n"));
-    EXPECT_EQ(withCrLfBreaks(QString()), QString());
-}
-
 }  // namespace
 }  // namespace rosterly

@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QProcess>
 
+#include <sys/stat.h>
+
 #include "support/harvest_fixture.h"
 
 namespace rosterly {
@@ -175,7 +177,7 @@ TEST_F(RosterlyCommandLineTest, ReadsSeveralFilesAndDirectoriesAsOneInput) {
     QDir().mkpath(tree + "/a");
     writeFile(tree + "/b/c/z.txt", "z@z.org");  // no line end at the end
     writeFile(tree + "/b/a.txt", "a@b.cc\r\nsecond@b.cc");
-    writeFile(tree + "/a/x.txt", "x@a.cc\r\n");
+    writeFile(tree + "/a/x.txt", "x@a.cc\n");
     writeFile(tree + "/B.txt", "upper@b.cc\r\n");
     ASSERT_TRUE(QFile::link(tree + "/a/x.txt", tree + "/link.txt"));
     writeFile(inputPath(), "first@f.cc");
@@ -185,6 +187,37 @@ TEST_F(RosterlyCommandLineTest, ReadsSeveralFilesAndDirectoriesAsOneInput) {
     // B.txt before a/ (byte order), a/x.txt before b/a.txt before b/c/z.txt; the link is skipped.
     EXPECT_EQ(fileBytes(list),
               "first@f.cc\r\nupper@b.cc\r\nx@a.cc\r\na@b.cc\r\nsecond@b.cc\r\nz@z.org\r\n<END>");
+}
+
+TEST_F(RosterlyCommandLineTest, EveryTakesEveryAddressOfALine) {
+    writeFile(inputPath(),
+              "To: A@x.io, b@y.io;c@z.io\r\nabc@@b.c d@e.f\nx@y.z!a@b.c\ra@b.c d@e\r\n");
+    const QString list = workPath(QStringLiteral("list.doc"));
+    Finished finished = rosterly({"-i", inputPath(), "-o", list, "--every"});
+    EXPECT_EQ(finished.status, 0) << finished.err.toStdString();
+    EXPECT_EQ(fileBytes(list),
+              "a@x.io\r\nb@y.io\r\nc@z.io\r\nabc@@b.c\r\nd@e.f\r\nx@y.z\r\na@b.c\r\n<END>");
+    EXPECT_EQ(finished.out, "7 Addresses extracted, \n0 Duplicates removed.\n");
+
+    finished = rosterly({"-i", inputPath(), "-o", list});
+    EXPECT_EQ(finished.status, 0) << finished.err.toStdString();
+    EXPECT_EQ(fileBytes(list), "c@z.io\r\nd@e.f\r\nx@y.z\r\n<END>");
+}
+
+TEST_F(RosterlyCommandLineTest, UnreadableInputAmongOthersIsReportedAndTheOthersAreRead) {
+    const QString fifo = workPath(QStringLiteral("fifo.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString second = workPath(QStringLiteral("second.txt"));
+    writeFile(inputPath(), "one@a.cc\r\n");
+    writeFile(second, "two@b.cc\r\n");
+    const QString list = workPath(QStringLiteral("list.doc"));
+    const Finished finished = rosterly({"-i", inputPath(), "-i", fifo, "-i", second, "-o", list});
+    EXPECT_EQ(finished.status, 1);
+    EXPECT_EQ(finished.out, "2 Addresses extracted, \n0 Duplicates removed.\n");
+    EXPECT_EQ(
+        finished.err,
+        QStringLiteral("rosterly: Input file \"%1\" cannot be read: it is a FIFO.\n").arg(fifo));
+    EXPECT_EQ(fileBytes(list), "one@a.cc\r\ntwo@b.cc\r\n<END>");
 }
 
 }  // namespace

@@ -173,8 +173,7 @@ TEST_F(SievanTest, NamesBindCaseBlindToTheFixedIdentifiers) {
     for (const SievanMember& member : sievanMembers()) {
         std::u16string upper(member.name);
         for (char16_t& c : upper)
-            if (c >= u'a' && c <= u'z')
-                c -= 32;
+            if (c >= u'a' && c <= u'z') c -= 32;
         for (std::u16string name : {std::u16string(member.name), upper}) {
             LPOLESTR names[] = {name.data()};
             DISPID id = 0;
@@ -253,6 +252,58 @@ TEST_F(SievanTest, DualInterfaceSlotsWorkWithoutDispatch) {
     VARIANT_BOOL done = 0;
     direct->get_Done(&done);
     EXPECT_EQ(done, 1);
+}
+
+// A sink of the event interface: answers IDispatch only, as script and form
+// hosts' event sinks do.
+class EventSink final : public com::Object<IDispatch> {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return S_OK;
+    }
+};
+
+TEST_F(SievanTest, ConnectionPointsAreEnumeratedAndTheEventPointTakesDispatchSinks) {
+    auto points = control.as<IConnectionPointContainer>(IID_IConnectionPointContainer);
+    com::Ptr<IEnumConnectionPoints> all;
+    ASSERT_EQ(points->EnumConnectionPoints(reinterpret_cast<IEnumConnectionPoints**>(all.out())),
+              S_OK);
+    IConnectionPoint* found[3] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(all->Next(3, found, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 2u);
+    IID iids[2];
+    for (ULONG i = 0; i < fetched; ++i) {
+        found[i]->GetConnectionInterface(&iids[i]);
+        found[i]->Release();
+    }
+    EXPECT_TRUE(IsEqualIID(iids[0], IID_IPropertyNotifySink));
+    EXPECT_TRUE(IsEqualIID(iids[1], DIID___Sievan));
+
+    com::Ptr<IConnectionPoint> events;
+    ASSERT_EQ(points->FindConnectionPoint(DIID___Sievan,
+                                          reinterpret_cast<IConnectionPoint**>(events.out())),
+              S_OK);
+    auto* eventSink = new EventSink();
+    DWORD eventCookie = 0;
+    EXPECT_EQ(events->Advise(eventSink->identity(), &eventCookie), S_OK);
+    EXPECT_EQ(extract(u"abc@b.c"), u"abc@b.c");  // the control raises no events
+    EXPECT_EQ(events->Unadvise(eventCookie), S_OK);
+    EXPECT_EQ(events->Unadvise(eventCookie), CONNECT_E_NOCONNECTION);
+    eventSink->Release();
+
+    // A sink of neither interface is refused.
+    auto bag = com::Ptr<com::MemoryPropertyBag>::adopt(new com::MemoryPropertyBag());
+    EXPECT_EQ(events->Advise(bag.get(), &eventCookie), CONNECT_E_CANNOTCONNECT);
 }
 
 }  // namespace

@@ -2,24 +2,34 @@
 // and scripting. Creates "Corvell.Sievan" through the component layer and,
 // for every line of standard input, puts the line into Address, calls
 // Extract and prints the Address it reads back: one cleaned address (or an
-// empty line) per input line.
+// empty line) per input line. Lines are read as the program reads them, so a
+// line of any length costs no more memory than its address.
+#include <QFile>
+
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
+#include "com/local_servers.h"
 #include "com/objbase.h"
 #include "com/ptr.h"
 #include "com/strings.h"
 #include "com/variant_value.h"
 #include "corvell_ids.h"
+#include "input_lines.h"
+#include "line_pieces.h"
+#include "platform/text_codec.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: sievan-pipe [--counters]\n"
-    "Reads lines from standard input (LF ends a line; a CR before it is dropped),\n"
-    "hands each to the Sievan control's Extract and prints the resulting Address.\n"
+    "Reads lines from standard input (CR, LF or CR LF ends a line), hands each to\n"
+    "the Sievan control's Extract and prints the resulting Address. Control\n"
+    "characters are read as spaces. A line without '@', or whose address would be\n"
+    "longer than 1 MiB, is not handed to the control and prints an empty line.\n"
     "  --counters  print Count, Duplicates and Done after the last line\n";
 
 std::string describe(HRESULT hr) {
@@ -49,6 +59,7 @@ HRESULT invoke(IDispatch* control, DISPID member, WORD flags, VARIANT* argument,
 }
 
 com::Ptr<IDispatch> createControl(std::string* error) {
+    com::AddLocalServer(CLSID_Sievan, CORVELL_LIBRARY_FILE);
     CLSID clsid = CLSID_Sievan;
     // The ProgID names the class when it is registered; an unregistered
     // library beside this program still serves its known class identifier.
@@ -58,11 +69,13 @@ com::Ptr<IDispatch> createControl(std::string* error) {
         CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.out());
     if (FAILED(hr)) {
         *error = "cannot create " CORVELL_PROGID_SIEVAN " (" + describe(hr) +
-                 "): register " CORVELL_LIBRARY_FILE " or place it beside this program";
+                 "): register " CORVELL_LIBRARY_FILE " or place it beside this program; tried ";
+        const std::vector<std::string> tried = com::ServerPathsFor(clsid);
+        for (std::size_t i = 0; i < tried.size(); ++i) *error += (i ? ", " : "") + tried[i];
+        if (tried.empty()) *error += "no library";
         return {};
     }
-    if (auto persist = control.as<IPersistPropertyBag>(IID_IPersistPropertyBag))
-        persist->InitNew();
+    if (auto persist = control.as<IPersistPropertyBag>(IID_IPersistPropertyBag)) persist->InitNew();
     return control;
 }
 
@@ -85,22 +98,42 @@ int main(int argc, char** argv) {
         return 1;
     }
     int status = 0;
-    std::string line;
-    while (std::getline(std::cin, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        com::Variant text(com::FromUtf8(line));
+    // The control is given each line's bounded stand-in, which it cleans to the same result.
+    auto extract = [&](const rosterly::BoundedLine& line, rosterly::BoundedLine::Outcome outcome) {
+        const QByteArrayView standIn = line.standIn(outcome);
         com::Variant address;
-        if (FAILED(invoke(control.get(), DISPID_SIEVAN_ADDRESS, DISPATCH_PROPERTYPUT, &text,
-                          nullptr, &error)) ||
-            FAILED(invoke(control.get(), DISPID_SIEVAN_EXTRACT, DISPATCH_METHOD, nullptr, nullptr,
-                          &error)) ||
-            FAILED(invoke(control.get(), DISPID_SIEVAN_ADDRESS, DISPATCH_PROPERTYGET, nullptr,
-                          &address, &error))) {
-            std::cerr << "sievan-pipe: " << error << '\n';
-            status = 1;
+        if (!standIn.isEmpty()) {
+            const QString decoded = rosterly::decodeBytes(standIn);
+            com::Variant text(std::u16string_view(
+                reinterpret_cast<const char16_t*>(decoded.utf16()), size_t(decoded.size())));
+            if (FAILED(invoke(control.get(), DISPID_SIEVAN_ADDRESS, DISPATCH_PROPERTYPUT, &text,
+                              nullptr, &error)) ||
+                FAILED(invoke(control.get(), DISPID_SIEVAN_EXTRACT, DISPATCH_METHOD, nullptr,
+                              nullptr, &error)) ||
+                FAILED(invoke(control.get(), DISPID_SIEVAN_ADDRESS, DISPATCH_PROPERTYGET, nullptr,
+                              &address, &error))) {
+                std::cerr << "sievan-pipe: " << error << '\n';
+                status = 1;
+            }
         }
         std::cout << com::ToUtf8(address.text()) << '\n';
+    };
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        std::cerr << "sievan-pipe: cannot read standard input\n";
+        return 1;
+    }
+    rosterly::InputLines lines(input);
+    rosterly::LinePieces pieces(false, extract);
+    rosterly::InputLines::Part part;
+    rosterly::InputLines::Step step;
+    while ((step = lines.next(part)) == rosterly::InputLines::Step::Part) {
+        pieces.append(part.bytes);
+        if (part.lineEnds) pieces.endLine();
+    }
+    if (step == rosterly::InputLines::Step::Error) {
+        std::cerr << "sievan-pipe: " << lines.status().message().toStdString() << '\n';
+        status = 1;
     }
     if (printCounters) {
         for (auto [name, member] : {std::pair{"Count", DISPID_SIEVAN_COUNT},

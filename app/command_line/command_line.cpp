@@ -1,7 +1,8 @@
 #include "command_line.h"
 
 #include <QCommandLineParser>
-#include <QDir>
+
+#include "platform/home_path.h"
 
 namespace rosterly {
 namespace {
@@ -57,13 +58,6 @@ CommandLine usageError(CommandLine line, QString error) {
     return line;
 }
 
-// A leading "~/" means the home directory, as a shell would have it.
-QString expandedPath(const QString& path) {
-    if (path == u'~' || path.startsWith(QStringLiteral("~/")))
-        return QDir::homePath() + path.mid(1);
-    return path;
-}
-
 }  // namespace
 
 bool wantsCommandLine(int argc, char* argv[]) {
@@ -97,8 +91,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 
     HarvestOptions& options = line.options;
     options.url = parser.isSet(o.url) ? parser.value(o.url) : QStringLiteral("http://");
-    for (const QString& input : parser.values(o.input)) options.inputs << expandedPath(input);
-    options.output = expandedPath(parser.value(o.output));
+    for (const QString& input : parser.values(o.input)) options.inputs << expandHome(input);
+    options.output = expandHome(parser.value(o.output));
     options.split = parser.isSet(o.split);
     options.pieceSizeText = parser.value(o.split);
     options.domain = parser.isSet(o.domain);

@@ -12,6 +12,7 @@
 #include "harvest_run.h"
 #include "hosting/corvell_control_factory.h"
 #include "hosting/hosted_sievan.h"
+#include "platform/program_directory.h"
 #include "platform/rich_text_buffer.h"
 #include "size_warning.h"
 
@@ -30,14 +31,17 @@ int harvest(const HarvestOptions& options, const QString& programDirectory) {
         say(stderr, QStringLiteral("rosterly: %1\n").arg(hosted.failure));
         return 1;
     }
+    if (options.split || options.urlMode()) {
+        if (const Status made = makeProgramDirectory(programDirectory); !made.ok())
+            say(stderr, QStringLiteral("rosterly: %1\n").arg(made.message()));
+    }
     ConsoleMessageBoxes boxes(stdout, stderr);
     RichTextBuffer rchFile;
     if (options.domain && options.sort && isLargeListFile(rchFile, options.output))
         boxes.show(sizeWarning(), MessageIcon::Exclamation);
     ConsoleWindow window(options, ::isatty(::fileno(stderr)) ? stderr : nullptr);
     CurlTransfer transfer;
-    QString Bin;
-    HarvestRun run({window, boxes, rchFile, transfer, hosted.control.get(), Bin, programDirectory});
+    HarvestRun run({window, boxes, rchFile, transfer, hosted.control.get(), programDirectory});
     run.Extract();
     if (ConsoleWindow::interrupted()) {
         say(stderr, QStringLiteral("rosterly: interrupted; no list was written.\n"));

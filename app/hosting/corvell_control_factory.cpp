@@ -1,9 +1,11 @@
 #include "corvell_control_factory.h"
 
+#include "com/local_servers.h"
 #include "com/objbase.h"
 #include "com/ocidl.h"
 #include "com/property_bag.h"
 #include "control_failure.h"
+#include "corvell_ids.h"
 
 namespace rosterly {
 namespace {
@@ -44,6 +46,8 @@ HRESULT setExtent(const com::Ptr<IDispatch>& control, const SavedControl& saved)
 }  // namespace
 
 HostedControl CorvellControlFactory::create(const SavedControl& saved) {
+    // Unregistered, the control comes from its library beside the program.
+    com::AddLocalServer(CLSID_Sievan, CORVELL_LIBRARY_FILE);
     com::Ptr<IDispatch> control;
     HRESULT status =
         CoCreateInstance(saved.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.out());

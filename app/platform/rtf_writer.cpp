@@ -1,5 +1,7 @@
 #include "rtf_writer.h"
 
+#include <algorithm>
+
 namespace rosterly {
 namespace {
 
@@ -52,22 +54,48 @@ void appendChar(QByteArray& out, QChar c) {
     }
 }
 
+// Characters that stand for themselves in RTF.
+bool isPlain(char16_t c) {
+    return c >= 0x20 && c < 0x80 && c != u'\\' && c != u'{' && c != u'}';
+}
+
 }  // namespace
 
-QByteArray writeRtf(QStringView text) {
-    QByteArray out(kHeader);
-    out.reserve(out.size() + text.size() + text.size() / 4);
+QByteArray rtfBegin() {
+    return QByteArray(kHeader);
+}
+
+void appendRtfText(QByteArray& out, QStringView text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
+        // Runs of plain characters, most of a list, are copied in one step.
+        qsizetype end = i;
+        while (end < text.size() && isPlain(text[end].unicode())) ++end;
+        if (end > i) {
+            const qsizetype at = out.size();
+            out.resize(at + (end - i));
+            std::copy(text.utf16() + i, text.utf16() + end, out.data() + at);
+            i = end - 1;
+            continue;
+        }
         const QChar c = text[i];
         if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
             out += "\\par\r\n";
             continue;
         }
         appendChar(out, c);
     }
-    out += "}\r\n";
+}
+
+QByteArray rtfEnd() {
+    return QByteArray("}\r\n");
+}
+
+QByteArray writeRtf(QStringView text) {
+    QByteArray out = rtfBegin();
+    out.reserve(out.size() + text.size() + text.size() / 4);
+    appendRtfText(out, text);
+    out += rtfEnd();
     return out;
 }
 

@@ -13,4 +13,11 @@ namespace rosterly {
 // (the Latin-1 byte where there is one, else "?"). The result is pure ASCII.
 QByteArray writeRtf(QStringView text);
 
+// The same document in parts, for a text too large to hold whole: rtfBegin(), then
+// appendRtfText() for consecutive pieces of the text, none ending between a CR and its LF,
+// then rtfEnd().
+QByteArray rtfBegin();
+void appendRtfText(QByteArray& out, QStringView piece);
+QByteArray rtfEnd();
+
 }  // namespace rosterly

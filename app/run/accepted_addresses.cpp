@@ -1,149 +1,181 @@
 #include "accepted_addresses.h"
 
+#include <QHashFunctions>
+
 #include <algorithm>
 #include <cstring>
+
+#include "platform/text_codec.h"
 
 namespace rosterly {
 namespace {
 
-// A stored text: a 32-bit header (the length in characters, the top bit set for the one-byte
-// form), then the characters, one byte each or two bytes each.
-constexpr uint32_t kNarrowFlag = 0x80000000u;
-constexpr size_t kHeaderBytes = sizeof(uint32_t);
-constexpr size_t kChunkBytes = size_t(1) << 20;
+constexpr uint64_t kMaxEntries = EntryIndex::kNone;
 
-bool fitsOneByte(QStringView text) {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
+uint64_t hashOf(QByteArrayView line) {
+    return qHashBits(line.data(), size_t(line.size()), size_t(QHashSeed::globalSeed()));
 }
 
-// Hashes character values, so both stored forms of a text hash alike.
-template <typename CharAt>
-uint64_t hashChars(size_t length, CharAt charAt) {
-    uint64_t h = 0xcbf29ce484222325ull;
-    for (size_t i = 0; i < length; ++i) {
-        h = (h ^ charAt(i)) * 0x100000001b3ull;
+// Writes `value` as UTF-8 at `to`; returns the end.
+char* putUnit(char32_t value, char* to) {
+    if (value < 0x80) {
+        *to++ = char(value);
+    } else if (value < 0x800) {
+        *to++ = char(0xC0 | (value >> 6));
+        *to++ = char(0x80 | (value & 0x3F));
+    } else if (value < 0x10000) {
+        *to++ = char(0xE0 | (value >> 12));
+        *to++ = char(0x80 | ((value >> 6) & 0x3F));
+        *to++ = char(0x80 | (value & 0x3F));
+    } else {
+        *to++ = char(0xF0 | (value >> 18));
+        *to++ = char(0x80 | ((value >> 12) & 0x3F));
+        *to++ = char(0x80 | ((value >> 6) & 0x3F));
+        *to++ = char(0x80 | (value & 0x3F));
     }
-    h ^= h >> 33;  // the table indexes by the low bits
-    h *= 0xff51afd7ed558ccdull;
-    return h ^ (h >> 33);
-}
-
-uint64_t hashText(QStringView text) {
-    return hashChars(size_t(text.size()), [&](size_t i) { return text[qsizetype(i)].unicode(); });
-}
-
-uint32_t headerOf(const char* record) {
-    uint32_t header;
-    std::memcpy(&header, record, kHeaderBytes);
-    return header;
-}
-
-char16_t wideCharAt(const char* chars, size_t i) {
-    char16_t c;
-    std::memcpy(&c, chars + 2 * i, 2);
-    return c;
-}
-
-uint64_t hashRecord(const char* record) {
-    const uint32_t header = headerOf(record);
-    const char* chars = record + kHeaderBytes;
-    const size_t length = header & ~kNarrowFlag;
-    if (header & kNarrowFlag) {
-        return hashChars(length, [&](size_t i) { return uint8_t(chars[i]); });
-    }
-    return hashChars(length, [&](size_t i) { return wideCharAt(chars, i); });
-}
-
-bool recordEquals(const char* record, QStringView text) {
-    const uint32_t header = headerOf(record);
-    const char* chars = record + kHeaderBytes;
-    if ((header & ~kNarrowFlag) != uint32_t(text.size())) {
-        return false;
-    }
-    if (!(header & kNarrowFlag)) {
-        return std::memcmp(chars, text.utf16(), size_t(text.size()) * 2) == 0;
-    }
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].unicode() != uint8_t(chars[i])) {
-            return false;
-        }
-    }
-    return true;
+    return to;
 }
 
 }  // namespace
 
-size_t AcceptedAddresses::slotOf(QStringView address, uint64_t hash) const {
-    const size_t mask = m_slots.size() - 1;
-    size_t slot = size_t(hash) & mask;
-    while (m_slots[slot] && !recordEquals(m_slots[slot], address)) {
-        slot = (slot + 1) & mask;
+bool encodeLine(QStringView address, std::string& out) {
+    const qsizetype size = address.size();
+    out.resize(size_t(size) * 3 + 2);  // a code unit takes at most three bytes
+    const char16_t* from = address.utf16();
+    char* to = out.data();
+    bool lone = false;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = from[i];
+        if (c < 0x80) {
+            *to++ = char(c);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < size &&
+                   QChar::isLowSurrogate(from[i + 1])) {
+            to = putUnit(QChar::surrogateToUcs4(c, from[i + 1]), to);
+            ++i;
+        } else {
+            lone = lone || QChar::isSurrogate(c);
+            to = putUnit(c, to);
+        }
     }
-    return slot;
+    *to++ = '\r';
+    *to++ = '\n';
+    out.resize(size_t(to - out.data()));
+    return lone;
+}
+
+void decodeStored(QByteArrayView bytes, QString& out) {
+    const auto* from = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype size = bytes.size();
+    out.resize(size);  // at least one byte a code unit
+    char16_t* to = reinterpret_cast<char16_t*>(out.data());
+    for (qsizetype i = 0; i < size;) {
+        const unsigned char lead = from[i];
+        if (lead < 0x80) {
+            *to++ = lead;
+            ++i;
+            continue;
+        }
+        const int length = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t value = lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) value = (value << 6) | (from[i + k] & 0x3F);
+        i += length;
+        if (value >= 0x10000) {
+            *to++ = QChar::highSurrogate(value);
+            *to++ = QChar::lowSurrogate(value);
+        } else {
+            *to++ = char16_t(value);
+        }
+    }
+    out.truncate(to - reinterpret_cast<char16_t*>(out.data()));
+}
+
+QString decodeStored(QByteArrayView bytes) {
+    QString text;
+    decodeStored(bytes, text);
+    return text;
 }
 
 bool AcceptedAddresses::contains(QStringView address) const {
-    return !m_slots.empty() && m_slots[slotOf(address, hashText(address))] != nullptr;
+    if (m_indexReleased) buildIndex();
+    encodeLine(address, m_scratch);
+    const QByteArrayView wanted(m_scratch);
+    return m_index.find(hashOf(wanted), [&](Entry entry) { return line(entry) == wanted; }) !=
+           EntryIndex::kNone;
 }
 
-bool AcceptedAddresses::insert(QStringView address) {
-    // At most half full, so a search for an absent text ends after a few slots.
-    if (size_t(m_count + 1) * 2 > m_slots.size()) {
-        grow();
+std::optional<AcceptedAddresses::Entry> AcceptedAddresses::insert(QStringView address) {
+    if (m_indexReleased) buildIndex();
+    const bool lone = encodeLine(address, m_scratch);
+    const QByteArrayView wanted(m_scratch);
+    const uint64_t hash = hashOf(wanted);
+    if (uint64_t(size()) == kMaxEntries || m_index.find(hash, [&](Entry entry) {
+            return line(entry) == wanted;
+        }) != EntryIndex::kNone) {
+        return std::nullopt;
     }
-    const size_t slot = slotOf(address, hashText(address));
-    if (m_slots[slot]) {
-        return false;
+    const auto entry = Entry(size());
+    const uint64_t start = m_lines.size();
+    while ((start >> 32) > m_wraps.size()) m_wraps.push_back(entry);
+    m_lineStarts.push_back(uint32_t(start));
+    m_lines.append(m_scratch.data(), m_scratch.size());
+    m_index.insert(hash, entry);
+    m_holdsLoneSurrogate = m_holdsLoneSurrogate || lone;
+    return entry;
+}
+
+uint64_t AcceptedAddresses::startOf(Entry entry) const {
+    if (entry == Entry(size())) return m_lines.size();
+    // Wraps are rare (a 4 GiB run of lines each); usually there is none to count.
+    const uint64_t wraps =
+        m_wraps.empty()
+            ? 0
+            : uint64_t(std::upper_bound(m_wraps.begin(), m_wraps.end(), entry) - m_wraps.begin());
+    return (wraps << 32) | m_lineStarts[entry];
+}
+
+QByteArrayView AcceptedAddresses::line(Entry entry) const {
+    return lines(entry, entry + 1);
+}
+
+QByteArrayView AcceptedAddresses::lines(Entry first, Entry end) const {
+    const uint64_t from = startOf(first);
+    return QByteArrayView(m_lines.data() + from, qsizetype(startOf(end) - from));
+}
+
+QByteArray AcceptedAddresses::fileLine(Entry entry) const {
+    if (!m_holdsLoneSurrogate) return line(entry).toByteArray();
+    return encodeText(address(entry)) + "\r\n";
+}
+
+QString AcceptedAddresses::address(Entry entry) const {
+    return decodeStored(line(entry).chopped(2));
+}
+
+void AcceptedAddresses::address(Entry entry, QString& out) const {
+    decodeStored(line(entry).chopped(2), out);
+}
+
+void AcceptedAddresses::releaseIndex() {
+    m_index.clear();
+    m_indexReleased = true;
+}
+
+void AcceptedAddresses::buildIndex() const {
+    m_index.reserve(size_t(size()));
+    for (Entry entry = 0; entry < Entry(size()); ++entry) {
+        m_index.insert(hashOf(line(entry)), entry);
     }
-    m_slots[slot] = store(address);
-    ++m_count;
-    return true;
+    m_indexReleased = false;
 }
 
 void AcceptedAddresses::clear() {
-    m_slots = {};
-    m_chunks.clear();
-    m_chunks.shrink_to_fit();
-    m_chunkUsed = m_chunkSize = 0;
-    m_count = 0;
-}
-
-void AcceptedAddresses::grow() {
-    std::vector<const char*> old = std::move(m_slots);
-    m_slots.assign(std::max<size_t>(old.size() * 2, 64), nullptr);
-    const size_t mask = m_slots.size() - 1;
-    for (const char* record : old) {
-        if (record) {
-            size_t slot = size_t(hashRecord(record)) & mask;
-            while (m_slots[slot]) {
-                slot = (slot + 1) & mask;
-            }
-            m_slots[slot] = record;
-        }
-    }
-}
-
-const char* AcceptedAddresses::store(QStringView address) {
-    const bool narrow = fitsOneByte(address);
-    const size_t length = size_t(address.size());
-    const size_t bytes = kHeaderBytes + length * (narrow ? 1 : 2);
-    if (m_chunkUsed + bytes > m_chunkSize) {
-        m_chunkSize = std::max(bytes, kChunkBytes);
-        m_chunks.push_back(std::make_unique_for_overwrite<char[]>(m_chunkSize));
-        m_chunkUsed = 0;
-    }
-    char* record = m_chunks.back().get() + m_chunkUsed;
-    m_chunkUsed += bytes;
-    const uint32_t header = uint32_t(length) | (narrow ? kNarrowFlag : 0);
-    std::memcpy(record, &header, kHeaderBytes);
-    char* chars = record + kHeaderBytes;
-    if (narrow) {
-        std::transform(address.begin(), address.end(), chars,
-                       [](QChar c) { return char(uint8_t(c.unicode())); });
-    } else {
-        std::memcpy(chars, address.utf16(), length * 2);
-    }
-    return record;
+    m_lines.clear();
+    m_lineStarts.clear();
+    m_wraps.clear();
+    m_index.clear();
+    m_scratch = std::string();
+    m_holdsLoneSurrogate = false;
+    m_indexReleased = false;
 }
 
 }  // namespace rosterly

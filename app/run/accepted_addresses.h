@@ -1,46 +1,96 @@
-// The run's record of the addresses it has accepted, for its duplicate test.
+// The run's one record of the addresses it has accepted: the duplicate test, and the text that
+// the list files are written from.
 #pragma once
 
+#include <QByteArrayView>
+#include <QString>
 #include <QStringView>
 
 #include <cstdint>
-#include <memory>
-#include <vector>
+#include <optional>
+#include <string>
+
+#include "compact_array.h"
+#include "entry_index.h"
 
 namespace rosterly {
 
-// A set of texts compared exactly, code unit by code unit: no wildcards, no case folding, no
-// substring matches. An address is a duplicate only when the very same text was recorded
-// before; the tail of a longer address is a different address.
+// Every accepted address once, numbered from 0 in order of acceptance (an entry), as the line
+// a list file holds for it: the address in UTF-8, then CR LF. The lines stand one after
+// another in one block, so a run of entries is a run of the list file's bytes.
 //
-// Built for a million addresses and more: each text is stored once, compactly (one byte per
-// character when every character is below U+0100), beside an open-addressing table of pointers.
-// Memory grows with the number and length of the distinct texts only.
+// Membership is exact, code unit by code unit: no wildcards, no case folding, no substring
+// matches; the tail of a longer address is a different address. A lone surrogate, which UTF-8
+// cannot hold, is kept as its own three bytes (as UTF-8 would write that value), so distinct
+// texts keep distinct lines; such a line is not yet the file's byte form (see fileLine).
 //
-// The empty text is an ordinary member here; the run never records it.
+// Memory: the lines, 4 bytes per entry for where they start, and the duplicate index (about 12
+// bytes per entry) until releaseIndex(). Up to 4,294,967,294 entries.
 class AcceptedAddresses {
 public:
+    using Entry = uint32_t;
+
     AcceptedAddresses() = default;
     AcceptedAddresses(const AcceptedAddresses&) = delete;
     AcceptedAddresses& operator=(const AcceptedAddresses&) = delete;
 
     bool contains(QStringView address) const;
-    // Records `address`. False, and no change, when it was recorded already.
-    bool insert(QStringView address);
+    // Records `address` as the next entry. Nothing, and no change, when it was recorded
+    // already or the record is full.
+    std::optional<Entry> insert(QStringView address);
+    qsizetype size() const { return qsizetype(m_lineStarts.size()); }
+
+    // The entry's line as stored. Views stay valid until the next insert or clear.
+    QByteArrayView line(Entry entry) const;
+    // The lines of entries first to end - 1, one after another.
+    QByteArrayView lines(Entry first, Entry end) const;
+    // True while every line is the byte form a list file holds: no lone surrogate recorded.
+    bool linesAreFileBytes() const { return !m_holdsLoneSurrogate; }
+    // The entry's line as a list file holds it: UTF-8 as encodeText() writes it, then CR LF.
+    QByteArray fileLine(Entry entry) const;
+    // The address of an entry, exactly as recorded.
+    QString address(Entry entry) const;
+    void address(Entry entry, QString& out) const;
+
+    // Hints that line(entry) will be read soon, in two steps some entries apart: where the
+    // line starts, then the line. Lists written in sorted order read the lines at random.
+    void prefetchStart(Entry entry) const { __builtin_prefetch(&m_lineStarts[entry]); }
+    void prefetchLine(Entry entry) const { __builtin_prefetch(m_lines.data() + startOf(entry)); }
+
+    // Gives the duplicate index's memory back once the run reads no more; a later contains()
+    // or insert() builds it anew.
+    void releaseIndex();
     // Forgets every address and gives the memory back.
     void clear();
-    qsizetype size() const { return m_count; }
 
 private:
-    size_t slotOf(QStringView address, uint64_t hash) const;
-    const char* store(QStringView address);
-    void grow();
+    uint64_t startOf(Entry entry) const;
+    void buildIndex() const;
 
-    std::vector<const char*> m_slots;  // empty or a power of two long; null marks a free slot
-    std::vector<std::unique_ptr<char[]>> m_chunks;
-    size_t m_chunkUsed = 0;
-    size_t m_chunkSize = 0;
-    qsizetype m_count = 0;
+    CompactArray<char> m_lines;           // every entry's line, in order
+    CompactArray<uint32_t> m_lineStarts;  // low 32 bits of where each line starts
+    CompactArray<Entry> m_wraps;          // entries whose start is a further 4 GiB on
+    mutable EntryIndex m_index;
+    mutable std::string m_scratch;  // the line being looked up
+    bool m_holdsLoneSurrogate = false;
+    mutable bool m_indexReleased = false;
 };
+
+// A run of consecutive entries of a record: first to end - 1.
+struct EntryRange {
+    AcceptedAddresses::Entry first = 0;
+    AcceptedAddresses::Entry end = 0;
+    bool isEmpty() const { return first == end; }
+};
+
+// The line of `address` as the record stores it: its code units as UTF-8 (a lone surrogate as
+// the three bytes of its value), then CR LF. `out` is replaced. True when a lone surrogate
+// was among them.
+bool encodeLine(QStringView address, std::string& out);
+// The text of stored bytes: a line without its CR LF, or any part of one cut between
+// characters. decodeStored(line without CR LF) is the address encodeLine was given.
+QString decodeStored(QByteArrayView bytes);
+// As above, into `out`, reusing its storage.
+void decodeStored(QByteArrayView bytes, QString& out);
 
 }  // namespace rosterly

@@ -1,45 +1,62 @@
 // AddressTable: the run's list entries for the alphabetical and the domain modes.
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include <cstdint>
+#include <vector>
 
+#include "accepted_addresses.h"
 #include "domain_groups.h"
 
 namespace rosterly {
 
 // In alphabetical mode every entry is one address; in domain mode every entry is the group of
 // one domain (domain_groups.h). A run uses one mode only. An entry's text is its addresses,
-// each followed by CR LF. No limit on the number of entries: everything stored reaches the
-// written list.
+// each followed by CR LF. The table names the record's entries and holds no text of its own.
+// No limit on the number of entries: everything stored reaches the written list.
 class AddressTable {
 public:
-    // Alphabetical mode: `address` becomes an entry of its own, after the others.
-    void appendAddress(const QString& address);
+    using Entry = AcceptedAddresses::Entry;
 
-    // Domain mode: puts `address` into its domain's group, unless its domain is the ignored
-    // one or the group holds it already.
-    DomainGroups::Placement addToDomainGroup(const QString& address, const IgnoredDomain& ignored);
+    // `record` holds every entry the table is given and must outlive it.
+    explicit AddressTable(const AcceptedAddresses& record) : m_groups(record), m_record(record) {}
 
-    qsizetype entryCount() const { return m_addresses.size() + m_groups.groupCount(); }
-    bool isEmpty() const { return entryCount() == 0; }
+    // Alphabetical mode: the address of `entry` becomes an entry of its own, after the others.
+    void appendAddress(Entry entry) { m_addresses.push_back(entry); }
+
+    enum class Placement { Added, Ignored };
+    // Domain mode: puts the address of `entry` into its domain's group, unless its domain is
+    // the ignored one.
+    Placement addToDomainGroup(Entry entry, const IgnoredDomain& ignored);
+
+    qsizetype entryCount() const { return qsizetype(m_addresses.size()) + m_groups.groupCount(); }
+    bool isEmpty() const { return m_addresses.empty() && m_groups.addressCount() == 0; }
 
     // Puts the entries into ascending order of their whole texts, compared without regard to
     // case (entry_sort.h); equal entries keep their order, the addresses inside a group too.
     void sortEntries();
 
-    // The text of every entry in order, then "<END>": the list file's text.
-    QString listText() const;
+    // Calls visit(entry) for every address of every table entry, in the list's order: the
+    // lines of the list file.
+    template <typename Visit>
+    void forEachLine(Visit visit) const {
+        const size_t count = m_addresses.size();
+        for (size_t i = 0; i < count; ++i) {
+            if (i + 2 * kAhead < count) m_record.prefetchStart(m_addresses[i + 2 * kAhead]);
+            if (i + kAhead < count) m_record.prefetchLine(m_addresses[i + kAhead]);
+            visit(m_addresses[i]);
+        }
+        m_groups.forEachLine(visit);
+    }
 
     // Empties the table and gives its memory back.
     void clear();
 
 private:
-    QStringList m_addresses;
-    DomainGroups m_groups;
-};
+    static constexpr size_t kAhead = 8;
 
-// A list file's text: the addresses of `entries` (each followed by CR LF), then "<END>".
-QString listFileText(const QString& entries);
+    std::vector<Entry> m_addresses;
+    DomainGroups m_groups;
+    const AcceptedAddresses& m_record;
+};
 
 }  // namespace rosterly

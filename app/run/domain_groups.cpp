@@ -1,22 +1,44 @@
 #include "domain_groups.h"
 
-#include "platform/case_fold.h"
-#include "entry_sort.h"
+#include <QHashFunctions>
 
-#include <utility>
+#include <algorithm>
+#include <numeric>
+#include <string>
+
+#include "entry_index.h"
+#include "entry_sort.h"
+#include "folded_key.h"
 
 namespace rosterly {
 namespace {
 
 // Only the blank counts here, not tabs or other white space.
-QStringView trimSpaces(QStringView text) {
-    while (!text.isEmpty() && text.front() == u' ') {
-        text = text.sliced(1);
-    }
-    while (!text.isEmpty() && text.back() == u' ') {
-        text.chop(1);
-    }
+template <typename Text>
+Text trimSpaces(Text text) {
+    while (!text.isEmpty() && text.front() == ' ') text = text.sliced(1);
+    while (!text.isEmpty() && text.back() == ' ') text.chop(1);
     return text;
+}
+
+// What two addresses of one group have in common: the folded key (folded_key.h) of the
+// trimmed domain part of a stored line. Lower-case ASCII domains, the usual case, are their
+// own keys and are viewed where they stand; others are folded into `scratch`.
+QByteArrayView domainKeyOf(QByteArrayView line, std::string& scratch) {
+    QByteArrayView address = line.chopped(2);
+    const qsizetype at = address.indexOf('@');
+    const QByteArrayView domain = trimSpaces(at < 0 ? address : address.sliced(at + 1));
+    if (std::none_of(domain.begin(), domain.end(),
+                     [](char c) { return (c >= 'A' && c <= 'Z') || (c & 0x80); })) {
+        return domain;
+    }
+    scratch.clear();
+    appendFoldedKey(domain, scratch);
+    return QByteArrayView(scratch);
+}
+
+uint64_t hashOf(QByteArrayView key) {
+    return qHashBits(key.data(), size_t(key.size()), size_t(QHashSeed::globalSeed()));
 }
 
 }  // namespace
@@ -26,100 +48,104 @@ QStringView domainPartOf(QStringView address) {
     return at < 0 ? address : address.sliced(at + 1);
 }
 
-// What two addresses of one group have in common.
-QString domainKeyOf(QStringView address) {
-    return caseFolded(trimSpaces(domainPartOf(address)));
-}
-
 bool isIgnored(QStringView address, const IgnoredDomain& ignored) {
-    return ignored.enabled &&
-           trimSpaces(domainPartOf(address)) == trimSpaces(ignored.text).toString().toLower();
+    return ignored.enabled && trimSpaces(domainPartOf(address)) ==
+                                  trimSpaces(QStringView(ignored.text)).toString().toLower();
 }
 
-DomainGroups::Placement DomainGroups::add(const QString& address, const IgnoredDomain& ignored) {
-    if (isIgnored(address, ignored)) {
-        return Placement::Ignored;
-    }
-    const qsizetype before = m_present.size();
-    m_present.insert(address);
-    if (m_present.size() == before) {
-        return Placement::AlreadyPresent;
-    }
-    const qsizetype group = groupOfDomain(address);
-    const qsizetype member = addressCount();
-    m_members.push_back({address, -1});
-    if (group < groupCount()) {
-        m_members[size_t(m_groups[size_t(group)].last)].next = member;
-        m_groups[size_t(group)].last = member;
+qsizetype DomainGroups::groupCount() const {
+    settle();
+    return m_starts.empty() ? 0 : qsizetype(m_starts.size() - 1);
+}
+
+std::span<const DomainGroups::Entry> DomainGroups::group(qsizetype index) const {
+    settle();
+    return std::span<const Entry>(m_members).subspan(
+        m_starts[size_t(index)], m_starts[size_t(index) + 1] - m_starts[size_t(index)]);
+}
+
+// Groups the grouped entries, in their groups' order, followed by the pending ones: the groups
+// keep their order and members, and new addresses join them or start groups after them.
+void DomainGroups::settle() const {
+    if (m_pending.empty()) return;
+    std::vector<Entry> sequence = std::move(m_members);
+    if (sequence.empty()) {
+        sequence.swap(m_pending);
     } else {
-        m_groups.push_back({member, member});
+        sequence.insert(sequence.end(), m_pending.begin(), m_pending.end());
+        m_pending = {};
     }
-    return Placement::Added;
+    regroup(sequence);
 }
 
-// The index of the address's group; groupCount() for a new domain, which is then entered.
-qsizetype DomainGroups::groupOfDomain(QStringView address) {
-    const QStringView domain = trimSpaces(domainPartOf(address));
-    // Lower-case domains, the usual case, are looked up as they stand.
-    const QString folded = isCaseFolded(domain) ? QString() : caseFolded(domain);
-    // A key over the address's own characters: no copy unless the domain is new.
-    const QString key =
-        folded.isNull() ? QString::fromRawData(domain.data(), domain.size()) : folded;
-    const auto found = m_groupOfDomain.constFind(key);
-    if (found != m_groupOfDomain.constEnd()) {
-        return *found;
+void DomainGroups::regroup(const std::vector<Entry>& sequence) const {
+    std::vector<uint32_t> groupOf(sequence.size());
+    std::vector<Entry> firstOf;  // each group's first entry, whose domain is the group's key
+    {
+        EntryIndex domains;
+        domains.reserve(sequence.size());
+        // The index is read at random: each domain's hash is taken some entries ahead and its
+        // slot fetched while the entries before it are placed.
+        constexpr size_t kAheadMask = 15;
+        uint64_t hashes[kAheadMask + 1];
+        std::string key, other;
+        const auto hashAhead = [&](size_t i) {
+            if (i >= sequence.size()) return;
+            hashes[i & kAheadMask] = hashOf(domainKeyOf(m_record.line(sequence[i]), key));
+            domains.prefetch(hashes[i & kAheadMask]);
+        };
+        for (size_t i = 0; i < kAheadMask; ++i) hashAhead(i);
+        for (size_t i = 0; i < sequence.size(); ++i) {
+            hashAhead(i + kAheadMask);
+            const uint64_t hash = hashes[i & kAheadMask];
+            const QByteArrayView wanted = domainKeyOf(m_record.line(sequence[i]), key);
+            uint32_t group = domains.find(hash, [&](uint32_t g) {
+                return domainKeyOf(m_record.line(firstOf[g]), other) == wanted;
+            });
+            if (group == EntryIndex::kNone) {
+                group = uint32_t(firstOf.size());
+                firstOf.push_back(sequence[i]);
+                domains.insert(hash, group);
+            }
+            groupOf[i] = group;
+        }
     }
-    m_groupOfDomain.insert(QString(key.constData(), key.size()), groupCount());
-    return groupCount();
-}
-
-const QString* DomainGroups::addressAt(qsizetype group, qsizetype k) const {
-    qsizetype member = m_groups[size_t(group)].first;
-    for (; member >= 0 && k > 0; --k) {
-        member = m_members[size_t(member)].next;
-    }
-    return member >= 0 ? &m_members[size_t(member)].address : nullptr;
-}
-
-QStringList DomainGroups::group(qsizetype index) const {
-    QStringList addresses;
-    for (qsizetype m = m_groups[size_t(index)].first; m >= 0; m = m_members[size_t(m)].next) {
-        addresses.append(m_members[size_t(m)].address);
-    }
-    return addresses;
-}
-
-QString DomainGroups::groupText(qsizetype index) const {
-    QString text;
-    for (qsizetype m = m_groups[size_t(index)].first; m >= 0; m = m_members[size_t(m)].next) {
-        text += m_members[size_t(m)].address;
-        text += u"\r\n";
-    }
-    return text;
+    // Counting sort by group, stable, so members keep their order of arrival.
+    m_starts.assign(firstOf.size() + 1, 0);
+    firstOf = {};
+    for (const uint32_t group : groupOf) ++m_starts[group + 1];
+    std::partial_sum(m_starts.begin(), m_starts.end(), m_starts.begin());
+    std::vector<uint32_t> next(m_starts.begin(), m_starts.end() - 1);
+    m_members.assign(sequence.size(), 0);
+    for (size_t i = 0; i < sequence.size(); ++i) m_members[next[groupOf[i]]++] = sequence[i];
 }
 
 void DomainGroups::sortGroups() {
-    // Groups never tie on their first address (their domains differ), so the walk to later
-    // addresses in addressAt is rare.
-    const auto order = sortedEntryOrder(
-        groupCount(), [this](qsizetype entry, qsizetype k) { return addressAt(entry, k); });
-    std::vector<Group> sorted;
-    sorted.reserve(m_groups.size());
-    for (qsizetype entry : order) {
-        sorted.push_back(m_groups[size_t(entry)]);
+    const auto count = uint32_t(groupCount());
+    if (count == 0) return;
+    std::vector<uint32_t> order(count);
+    std::iota(order.begin(), order.end(), 0u);
+    sortEntries(order, [this](uint32_t g, uint32_t k) {
+        const uint32_t at = m_starts[g] + k;
+        return at < m_starts[g + 1] ? m_record.line(m_members[at]) : QByteArrayView();
+    });
+    std::vector<Entry> members(m_members.size());
+    std::vector<uint32_t> starts(m_starts.size());
+    uint32_t at = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t g = order[i];
+        starts[i] = at;
+        for (uint32_t m = m_starts[g]; m < m_starts[g + 1]; ++m) members[at++] = m_members[m];
     }
-    m_groups = std::move(sorted);
-    m_groupOfDomain.clear();
-    for (qsizetype i = 0; i < groupCount(); ++i) {
-        m_groupOfDomain.insert(domainKeyOf(*addressAt(i, 0)), i);
-    }
+    starts[count] = at;
+    m_members = std::move(members);
+    m_starts = std::move(starts);
 }
 
 void DomainGroups::clear() {
-    m_members.clear();
-    m_groups.clear();
-    m_groupOfDomain.clear();
-    m_present.clear();
+    m_pending = {};
+    m_members = {};
+    m_starts = {};
 }
 
 }  // namespace rosterly

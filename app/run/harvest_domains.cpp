@@ -3,10 +3,10 @@
 
 namespace rosterly {
 
+// The address in CurrentAddress is the record's latest entry.
 void HarvestRun::DoDomain() {
-    m_parts.Bin += QStringLiteral("     ");
-    m_parts.Bin += CurrentAddress;
-    AddressTable.addToDomainGroup(CurrentAddress, m_options.ignored);
+    AddressTable.addToDomainGroup(AcceptedAddresses::Entry(m_accepted.size() - 1),
+                                  m_options.ignored);
 }
 
 // The sort itself takes well under a second for a million entries, so the window yields once

@@ -8,6 +8,7 @@
 #include "input_lines.h"
 #include "input_plan.h"
 #include "internet_transfer.h"
+#include "line_pieces.h"
 #include "line_text.h"
 #include "platform/rich_text_buffer.h"
 #include "sievan_calls.h"
@@ -29,11 +30,11 @@ void HarvestRun::planInputs() {
         fetchIntoTemporaryFile();
         return;
     }
-    m_inputFiles = inputFilesOf(m_options.inputs, m_options.readDirectories,
-                                [this](const Status& status) { note(status); });
-    for (const QString& path : m_inputFiles) {
-        if (const auto identity = identityOf(path)) m_inputIdentities.push_back(*identity);
-    }
+    InputPlan plan = planInputFiles(m_options.inputs, m_options.readDirectories,
+                                    [this](const Status& status) { note(status); });
+    m_inputFiles = std::move(plan.files);
+    m_inputIdentities.reserve(plan.identities.size());
+    m_inputIdentities.insert(plan.identities.begin(), plan.identities.end());
 }
 
 // The document goes into the temporary file as it arrives. A failed fetch leaves the file
@@ -60,7 +61,7 @@ void HarvestRun::fetchIntoTemporaryFile() {
         }
     }
     m_inputFiles << path;
-    if (const auto identity = identityOf(path)) m_inputIdentities.push_back(*identity);
+    if (const auto identity = identityOf(path)) m_inputIdentities.insert(*identity);
 }
 
 Status HarvestRun::fetchDocument() {
@@ -90,8 +91,7 @@ Status HarvestRun::fetchDocument() {
 Status HarvestRun::checkTarget(const QString& path) const {
     if (Status writable = checkWritableFile(path); !writable.ok()) return writable;
     const auto identity = identityOf(path);
-    if (identity && std::find(m_inputIdentities.begin(), m_inputIdentities.end(), *identity) !=
-                        m_inputIdentities.end()) {
+    if (identity && m_inputIdentities.contains(*identity)) {
         return Status::failure(
             QStringLiteral("\"%1\" is an input of this run and is not written over.").arg(path));
     }
@@ -103,9 +103,7 @@ bool HarvestRun::openInput(qsizetype index, QFile& input) {
     const Status opened = openRegularFile(m_inputFiles[index], input, identity);
     note(opened);
     if (!opened.ok()) return false;
-    if (std::find(m_inputIdentities.begin(), m_inputIdentities.end(), identity) ==
-        m_inputIdentities.end())
-        m_inputIdentities.push_back(identity);
+    m_inputIdentities.insert(identity);
     return true;
 }
 
@@ -143,9 +141,9 @@ void HarvestRun::readInputs(QFile& first) {
     m_sievan = nullptr;
 }
 
-void HarvestRun::reportReading(const QFile& input) {
+void HarvestRun::reportReading(const InputLines& lines) {
     if (m_sinceReport.elapsed() < kReadingReportIntervalMs) return;
-    m_reading.bytesRead = input.pos();
+    m_reading.bytesRead = lines.bytesConsumed();
     m_reading.accepted = AcceptedCount;
     m_window.showReading(m_reading, false);
     m_sinceReport.start();
@@ -154,17 +152,25 @@ void HarvestRun::reportReading(const QFile& input) {
 
 void HarvestRun::readLines(QFile& input) {
     InputLines lines(input);
-    QByteArrayView bytes;
-    InputLines::Step step;
-    while ((step = lines.nextHolding('@', bytes)) == InputLines::Step::Line) {
-        lowerCasedLine(bytes, m_line);
-        handleLine(m_line);
-        if (m_stopped) break;
-        reportReading(input);
+    // Each line reaches the control as its bounded stand-in, so memory stays bounded whatever the
+    // line. A line with no "@", or whose address would pass the limit, is not handed over.
+    LinePieces pieces(m_options.everyAddress,
+                      [this](const BoundedLine& line, BoundedLine::Outcome outcome) {
+                          const QByteArrayView standIn = line.standIn(outcome);
+                          if (standIn.isEmpty() || m_stopped) return;
+                          lowerCasedLine(standIn, m_line);
+                          handleLine(m_line);
+                      });
+    InputLines::Part part;
+    InputLines::Step step = InputLines::Step::End;
+    while (!m_stopped && (step = lines.nextHolding('@', part)) == InputLines::Step::Part) {
+        pieces.append(part.bytes);
+        if (part.lineEnds) pieces.endLine();
+        reportReading(lines);
     }
     if (step == InputLines::Step::Error) {
         note(Status::failure(QStringLiteral("Input file \"%1\" could not be read: %2.")
-                                 .arg(input.fileName(), lines.errorString())));
+                                 .arg(input.fileName(), lines.status().message())));
     }
 }
 

@@ -1,7 +1,7 @@
 // The split step, the last piece and the output step of a run.
 #include "harvest_run.h"
+#include "list_file.h"
 #include "piece_size.h"
-#include "platform/rich_text_buffer.h"
 
 namespace rosterly {
 namespace {
@@ -26,12 +26,21 @@ QString shortSummary(qint64 accepted, qint64 duplicates) {
 
 }  // namespace
 
-// Every file the run writes goes through here, so none of them can replace an input.
-Status HarvestRun::saveBuffer(const QString& text, const QString& path, bool rich) {
+// Every file the run writes goes through these two, so none of them can replace an input. The
+// lists are written from the run's record as they stand there, never gathered into one text:
+// a list of millions of addresses is not held a second time.
+Status HarvestRun::saveTable(const QString& path, bool rich) {
     if (Status refused = checkTarget(path); !refused.ok()) return refused;
-    m_parts.rchFile.setText(text);
-    return m_parts.rchFile.saveFile(
-        path, rich ? RichTextBuffer::Format::Rich : RichTextBuffer::Format::Plain);
+    ListFile file(path, rich ? ListFile::Format::Rich : ListFile::Format::Plain, m_accepted);
+    AddressTable.forEachLine([&](AcceptedAddresses::Entry entry) { file.addLine(entry); });
+    return file.commit();
+}
+
+Status HarvestRun::saveListText(const QString& path, bool rich) {
+    if (Status refused = checkTarget(path); !refused.ok()) return refused;
+    ListFile file(path, rich ? ListFile::Format::Rich : ListFile::Format::Plain, m_accepted);
+    file.addLines(ListText.first, ListText.end);
+    return file.commit();
 }
 
 // A piece is written when its N-th address has been stored, so every piece but the last holds
@@ -42,17 +51,13 @@ Status HarvestRun::CheckSize() {
     if (PieceFill >= size) {
         if (m_options.sort) {
             SortDomains();
-            if (Status saved =
-                    saveBuffer(AddressTable.listText(), pieceFilePath(PieceNumber), false);
-                !saved.ok())
+            if (Status saved = saveTable(pieceFilePath(PieceNumber), false); !saved.ok())
                 return saved;
             AddressTable.clear();
         } else {
-            if (Status saved =
-                    saveBuffer(listFileText(ListText), pieceFilePath(PieceNumber), false);
-                !saved.ok())
+            if (Status saved = saveListText(pieceFilePath(PieceNumber), false); !saved.ok())
                 return saved;
-            ListText.clear();
+            ListText.first = ListText.end;
         }
         PieceFill = 0;
         ++PieceNumber;
@@ -63,22 +68,25 @@ Status HarvestRun::CheckSize() {
 
 // Always written, also when it holds no address.
 Status HarvestRun::writeLastPiece() {
-    if (!m_options.sort)
-        return saveBuffer(listFileText(ListText), pieceFilePath(PieceNumber), true);
+    if (!m_options.sort) return saveListText(pieceFilePath(PieceNumber), true);
     SortDomains();
-    if (Status saved = saveBuffer(AddressTable.listText(), pieceFilePath(PieceNumber), true);
-        !saved.ok())
-        return saved;
+    if (Status saved = saveTable(pieceFilePath(PieceNumber), true); !saved.ok()) return saved;
     AddressTable.clear();
     return Status::success();
 }
 
 Status HarvestRun::SaveFile() {
     Status saved = saveList();
+    forgetRun();
+    return saved;
+}
+
+void HarvestRun::forgetRun() {
     AddressTable.clear();
+    ListText = {};
+    m_accepted.clear();
     AcceptedCount = 0;
     DuplicateCount = 0;
-    return saved;
 }
 
 // The window is unlocked only once the list is written, so no second run can start while this
@@ -94,12 +102,12 @@ Status HarvestRun::saveList() {
         // Every group is written: each domain has exactly one, so none repeats another. An
         // empty table is still a list: "<END>" alone.
         if (m_options.sort) SortDomains();
-        saved = saveBuffer(AddressTable.listText(), output, false);
+        saved = saveTable(output, false);
     } else if (m_options.sort) {
         SortDomains();
-        saved = saveBuffer(AddressTable.listText(), output, true);
+        saved = saveTable(output, true);
     } else {
-        saved = saveBuffer(listFileText(ListText), output, false);
+        saved = saveListText(output, false);
     }
     if (!saved.ok()) return saved;
     showSummary(shortSummary(AcceptedCount, DuplicateCount));

@@ -37,7 +37,7 @@ void HarvestRun::Extract() {
     m_sinceYield.invalidate();
     PieceFill = 1;
     PieceNumber = 1;
-    ListText.clear();
+    ListText = {};
 
     planInputs();
     QFile input;
@@ -45,11 +45,10 @@ void HarvestRun::Extract() {
     QFile output;
     if (!m_stopped) openOutput(output);
     if (!m_stopped) readInputs(input);
+    m_accepted.releaseIndex();  // no more duplicate tests: the lists are written from the record
     if (m_options.split && !m_stopped) note(writeLastPiece());
 
     m_window.setStatus(QString());
-    m_parts.Bin.clear();
-    m_accepted.clear();
     CurrentAddress.clear();
     m_line = QString();
     PieceFill = 0;
@@ -57,8 +56,7 @@ void HarvestRun::Extract() {
     output.close();
 
     if (m_stopped) {
-        AddressTable.clear();
-        AcceptedCount = DuplicateCount = 0;
+        forgetRun();
         m_window.enableSSTab1();
         return;
     }
@@ -81,20 +79,22 @@ bool HarvestRun::stopped() {
 }
 
 void HarvestRun::accept(QStringView address) {
+    const std::optional<AcceptedAddresses::Entry> entry = m_accepted.insert(address);
+    if (!entry) {
+        note(Status::failure(QStringLiteral("More addresses than one run can hold.")));
+        return;
+    }
     ++AcceptedCount;
-    CurrentAddress = address.toString();
+    // Into the same storage, as long as the status line does not share it.
+    CurrentAddress.setUnicode(address.data(), address.size());
     showProgress();
     if (m_options.sort) {
-        if (!m_options.domain) AddressTable.appendAddress(CurrentAddress);
+        if (!m_options.domain) AddressTable.appendAddress(*entry);
     } else {
-        ListText += CurrentAddress;
-        ListText += u"\r\n";
+        ListText.end = *entry + 1;
     }
     if (m_options.split) note(CheckSize());
     if (m_options.domain) DoDomain();
-    m_parts.Bin += u' ';
-    m_parts.Bin += CurrentAddress;
-    m_accepted.insert(CurrentAddress);
 }
 
 // The window paints only while it handles its events, so the text set just before a yield is

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <unordered_set>
 #include <vector>
 
 #include "accepted_addresses.h"
@@ -18,6 +19,7 @@
 
 namespace rosterly {
 
+class InputLines;
 class SievanCalls;
 
 // The run state lives as long as the window; a run starts from the window's handler of the
@@ -42,9 +44,18 @@ public:
     // box.
     void Extract();
 
-    // The run state. Counts are wide enough for any input.
-    rosterly::AddressTable AddressTable;
-    QString ListText;
+private:
+    // The run's one record of what it has accepted: every accepted address once, its duplicate
+    // test, and the text the list files are written from. Emptied at the end of every run.
+    AcceptedAddresses m_accepted;
+
+public:
+    // The run state. Counts are wide enough for any input. The table and ListText name entries
+    // of the run's record.
+    rosterly::AddressTable AddressTable{m_accepted};
+    // The addresses of the list (or, when splitting, of the current piece) in input order,
+    // while alphabetical sorting is off.
+    EntryRange ListText;
     QString CurrentAddress;
     qint64 AcceptedCount = 0;
     qint64 DuplicateCount = 0;
@@ -68,7 +79,7 @@ private:
     Status checkTarget(const QString& path) const;
     void readInputs(QFile& first);
     void readLines(QFile& input);
-    void reportReading(const QFile& input);
+    void reportReading(const InputLines& lines);
     void handleLine(const QString& line);
 
     void accept(QStringView address);
@@ -80,7 +91,9 @@ private:
     Status writeLastPiece();
     Status SaveFile();
     Status saveList();
-    Status saveBuffer(const QString& text, const QString& path, bool rich);
+    Status saveTable(const QString& path, bool rich);
+    Status saveListText(const QString& path, bool rich);
+    void forgetRun();
     void showSummary(const QString& text);
 
     // harvest_domains.cpp
@@ -93,10 +106,10 @@ private:
 
     HarvestParts m_parts;
     HarvestWindow& m_window;
-    HarvestOptions m_options;                     // as they stood when the run started
-    QStringList m_inputFiles;                     // the files to read, in order
-    std::vector<FileIdentity> m_inputIdentities;  // of every input file known to exist
-    AcceptedAddresses m_accepted;     // the run's duplicate record: exact whole addresses
+    HarvestOptions m_options;  // as they stood when the run started
+    QStringList m_inputFiles;  // the files to read, in order
+    // Every input known to exist, under whatever name: none of them is ever written.
+    std::unordered_set<FileIdentity, FileIdentityHash> m_inputIdentities;
     SievanCalls* m_sievan = nullptr;  // during the read loop
     QString m_line;                   // the current line, lower-cased; reused
     QElapsedTimer m_sinceYield;       // invalid until the run's first yield

@@ -54,7 +54,6 @@ struct HarvestParts {
     RichTextBuffer& rchFile;
     InternetTransfer& Inet1;
     IDispatch* Sievan1;  // the hosted harvesting control; never null
-    QString& Bin;        // the run's seen-list, in the window's hidden text box
     // Where the temporary file and the piece files go: the program's own directory.
     QString programDirectory;
 };

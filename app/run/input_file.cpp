@@ -52,7 +52,7 @@ Status openRegularFile(const QString& path, QFile& file, FileIdentity& identity)
         ::close(fd);
         return cannotRead(path, QStringLiteral("it is %1").arg(kindOf(info.st_mode)));
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // O_NONBLOCK has no effect on reading a regular file: it stays.
     file.setFileName(path);
     if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(fd);

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <sys/types.h>
+#include <functional>
 #include <optional>
 
 #include "platform/status.h"
@@ -17,6 +18,13 @@ struct FileIdentity {
     dev_t device = 0;
     ino_t inode = 0;
     bool operator==(const FileIdentity&) const = default;
+};
+
+struct FileIdentityHash {
+    size_t operator()(const FileIdentity& identity) const {
+        return std::hash<unsigned long long>()(identity.inode * 0x9E3779B97F4A7C15ull ^
+                                               identity.device);
+    }
 };
 
 // The identity of the file `path` names, following symbolic links; none when it names nothing

@@ -3,39 +3,78 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace rosterly {
+namespace {
 
-InputLines::InputLines(QIODevice& source, qsizetype blockBytes)
-    : m_source(source), m_buffer(size_t(std::max<qsizetype>(blockBytes, 1))) {}
-
-bool InputLines::fillIfDrained() {
-    while (m_start == m_end && !m_sourceDone) {
-        if (!refill()) {
-            return false;
-        }
-    }
-    return true;
+bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
 }
+
+#if defined(__SSE2__) || defined(_M_X64)
+// Bit i is set when byte i of the sixteen at `at` ends a line.
+int lineEndMask(const char* at) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r')),
+                                      _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n')));
+    return _mm_movemask_epi8(ends);
+}
+#endif
+
+// The first CR or LF in [from, to), or nullptr. Both kinds in one pass: searching for each on
+// its own would run to the end of the block for the kind a file does not use.
+const char* findLineEnd(const char* from, const char* to) {
+#if defined(__SSE2__) || defined(_M_X64)
+    for (; to - from >= 16; from += 16) {
+        if (const int mask = lineEndMask(from)) return from + __builtin_ctz(unsigned(mask));
+    }
+#endif
+    for (; from < to; ++from) {
+        if (isLineEnd(*from)) return from;
+    }
+    return nullptr;
+}
+
+// The last CR or LF in [from, to), or nullptr.
+const char* findLastLineEnd(const char* from, const char* to) {
+#if defined(__SSE2__) || defined(_M_X64)
+    for (; to - from >= 16;) {
+        to -= 16;
+        if (const int mask = lineEndMask(to)) return to + 31 - __builtin_clz(unsigned(mask));
+    }
+#endif
+    while (to > from) {
+        if (isLineEnd(*--to)) return to;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// A small file needs a block of twice its size at most (every line of it then comes in one
+// part): a run over thousands of small files never clears a whole block for each.
+InputLines::InputLines(QIODevice& source, qsizetype blockBytes)
+    : m_source(source),
+      m_buffer(size_t(std::max<qsizetype>(
+          source.isSequential() ? blockBytes : std::min<qint64>(blockBytes, 2 * source.size() + 2),
+          2))) {}
 
 bool InputLines::refill() {
     const qsizetype kept = m_end - m_start;
     if (m_start > 0) {
         std::memmove(m_buffer.data(), begin(), size_t(kept));
+        m_offset += m_start;
         m_start = 0;
         m_end = kept;
     }
-    // Growing while a line fills more than half the buffer keeps every read at least half a
-    // buffer long, so a long line is scanned a bounded number of times.
-    if (kept > qsizetype(m_buffer.size()) / 2) {
-        m_buffer.resize(m_buffer.size() * 2);
-    }
     const qint64 got = m_source.read(m_buffer.data() + m_end, qint64(m_buffer.size()) - m_end);
     if (got < 0) {
-        m_failed = true;
-        m_error = m_source.errorString();
-        if (m_error.isEmpty()) {
-            m_error = QStringLiteral("The input could not be read.");
-        }
+        const QString why = m_source.errorString();
+        m_status =
+            Status::failure(why.isEmpty() ? QStringLiteral("The input could not be read.") : why);
         return false;
     }
     m_sourceDone = got == 0;
@@ -43,90 +82,86 @@ bool InputLines::refill() {
     return true;
 }
 
-void InputLines::dropLineFeedAfterReturn() {
-    if (m_afterReturn && m_start < m_end) {
-        if (m_buffer[size_t(m_start)] == '\n') {
-            ++m_start;
-            m_scanned = std::max<qsizetype>(m_scanned - 1, 0);
-        }
-        m_afterReturn = false;
-    }
+void InputLines::consume(qsizetype count) {
+    m_start += count;
+    m_scanned = 0;
 }
 
-// Line when unread bytes are in the buffer, or End or Error.
+// Part when unread bytes are in the buffer, or End or Error.
 InputLines::Step InputLines::bytesAtHand() {
     for (;;) {
-        if (m_failed || !fillIfDrained()) {
-            return Step::Error;
+        if (!m_status.ok()) return Step::Error;
+        if (m_start == m_end) {
+            if (m_sourceDone) return Step::End;
+            if (!refill()) return Step::Error;
+            continue;
         }
-        dropLineFeedAfterReturn();
-        if (m_start != m_end) {
-            return Step::Line;
+        if (m_afterReturn) {
+            m_afterReturn = false;
+            if (*begin() == '\n') {
+                ++m_start;
+                m_scanned = std::max<qsizetype>(m_scanned - 1, 0);
+                continue;
+            }
         }
-        if (m_sourceDone) {
-            return Step::End;
-        }
+        return Step::Part;
     }
 }
 
-InputLines::Step InputLines::next(QByteArrayView& line) {
+InputLines::Step InputLines::linePart(Part& part, qsizetype length, bool lineEnds) {
+    part = Part{QByteArrayView(begin(), length), lineEnds};
+    m_inLine = !lineEnds;
+    consume(length);
+    return Step::Part;
+}
+
+InputLines::Step InputLines::next(Part& part) {
+    const qsizetype half = qsizetype(m_buffer.size()) / 2;
     for (;;) {
-        if (const Step ready = bytesAtHand(); ready != Step::Line) {
+        if (const Step ready = bytesAtHand(); ready != Step::Part) {
+            // A line handed over in parts that ran up to the end of the input ends there.
+            if (ready == Step::End && m_inLine) return linePart(part, 0, true);
             return ready;
         }
-        const char* from = begin() + m_scanned;
-        if (const void* found = std::memchr(from, '\r', size_t(end() - from))) {
-            const char* stop = static_cast<const char*>(found);
-            line = QByteArrayView(begin(), stop - begin());
-            m_start += line.size() + 1;
-            m_scanned = 0;
-            m_afterReturn = true;
-            return Step::Line;
+        if (const char* stop = findLineEnd(begin() + m_scanned, end())) {
+            m_afterReturn = *stop == '\r';
+            linePart(part, stop - begin(), true);
+            ++m_start;
+            return Step::Part;
         }
         m_scanned = m_end - m_start;
-        if (m_sourceDone) {
-            line = QByteArrayView(begin(), m_end - m_start);
-            m_start = m_end;
-            m_scanned = 0;
-            return Step::Line;
-        }
-        if (!refill()) {
-            return Step::Error;
-        }
+        if (m_sourceDone) return linePart(part, m_end - m_start, true);
+        // Handing a long line's bytes over keeps every read at least half a block long.
+        if (m_end - m_start > half) return linePart(part, m_end - m_start, false);
+        if (!refill()) return Step::Error;
     }
 }
 
-InputLines::Step InputLines::nextHolding(char wanted, QByteArrayView& line) {
+InputLines::Step InputLines::nextHolding(char wanted, Part& part) {
+    const qsizetype half = qsizetype(m_buffer.size()) / 2;
     for (;;) {
-        if (const Step ready = bytesAtHand(); ready != Step::Line) {
-            return ready;
-        }
-        const qsizetype held = m_end - m_start;
-        if (const void* found = std::memchr(begin(), wanted, size_t(held))) {
-            // The line holding it starts after the last carriage return before it.
+        if (m_inLine) return next(part);
+        if (const Step ready = bytesAtHand(); ready != Step::Part) return ready;
+        const char* from = begin() + m_scanned;
+        if (const void* found = std::memchr(from, wanted, size_t(end() - from))) {
+            // The line holding it starts after the last line end before it.
             const char* hit = static_cast<const char*>(found);
-            if (const void* lastReturn = memrchr(begin(), '\r', size_t(hit - begin()))) {
-                m_start += static_cast<const char*>(lastReturn) + 1 - begin();
-                m_scanned = 0;
-                if (m_buffer[size_t(m_start)] == '\n') {
-                    ++m_start;
-                }
-            }
-            return next(line);
+            if (const char* lastEnd = findLastLineEnd(from, hit)) consume(lastEnd + 1 - begin());
+            m_scanned = hit - begin();
+            return next(part);
         }
         // None of these bytes holds it: every line ending among them is skipped whole.
-        if (const void* lastReturn = memrchr(begin(), '\r', size_t(held))) {
-            m_start += static_cast<const char*>(lastReturn) + 1 - begin();
-            m_afterReturn = true;
+        if (const char* lastEnd = findLastLineEnd(from, end())) {
+            m_afterReturn = *lastEnd == '\r';
+            consume(lastEnd + 1 - begin());
         }
         m_scanned = m_end - m_start;
         if (m_sourceDone) {
-            m_start = m_end;
+            consume(m_end - m_start);
             return Step::End;
         }
-        if (!refill()) {
-            return Step::Error;
-        }
+        if (m_end - m_start > half) return linePart(part, m_end - m_start, false);
+        if (!refill()) return Step::Error;
     }
 }
 

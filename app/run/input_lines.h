@@ -1,60 +1,76 @@
-// Reading an 8-bit input as lines, in large blocks, without decoding it.
+// Reading an 8-bit input as lines, in blocks of bounded size, without decoding it.
 #pragma once
 
 #include <QByteArrayView>
 #include <QIODevice>
-#include <QString>
 
 #include <vector>
 
+#include "platform/status.h"
+
 namespace rosterly {
 
-// Splits an input into lines: a line ends at a carriage return, and a line feed right after
-// that carriage return is dropped with it; any other line feed stays inside the line. The last
-// line needs no end, and an empty input has no lines. Bytes are passed on as they are, NUL
-// included, so lines that are skipped are never decoded.
+// Splits an input into lines: a line ends at a carriage return, at a line feed, or at a
+// carriage return followed by a line feed (one line end, not two). The last line needs no end,
+// and an empty input has no lines. Bytes are passed on as they are, NUL included, so lines that
+// are skipped are never decoded.
 //
-// Memory stays at about one block, or at the longest line when that is longer: a line is always
-// handed over whole.
+// Memory stays at one block whatever the input: a line is handed over in parts, each a view of
+// the line's next bytes. A line of up to half a block always comes as one part; a longer line
+// may come in several, each at least half a block long except the last. The last part of every
+// line says so (`lineEnds`), also when it is empty.
 //
 // The source must be open for reading, must outlive this object and must deliver data on every
-// read until its end (a file or a buffer, not a socket). A line is a view into this object's
-// buffer, valid until the next call.
+// read until its end (a file or a buffer, not a socket). A part views this object's buffer and
+// is valid until the next call.
 class InputLines {
 public:
     static constexpr qsizetype kDefaultBlockBytes = qsizetype(1) << 20;
 
-    enum class Step { Line, End, Error };
+    enum class Step { Part, End, Error };
 
+    struct Part {
+        QByteArrayView bytes;   // never holds a line end
+        bool lineEnds = false;  // the line ends after these bytes
+    };
+
+    // `blockBytes` is at least 2; a file of less than half of it gets a block of twice its size.
     explicit InputLines(QIODevice& source, qsizetype blockBytes = kDefaultBlockBytes);
 
-    // The next line. After End or Error every further call gives the same.
-    Step next(QByteArrayView& line);
+    // The next part of the next line. After End or Error every further call gives the same; a
+    // line cut short by a read error never gets its last part.
+    Step next(Part& part);
 
-    // The next line that holds `wanted`, skipping the lines before it. Lines without it cost one
-    // scan of their bytes and are never handed over. `wanted` is neither CR nor LF.
-    Step nextHolding(char wanted, QByteArrayView& line);
+    // The same, skipping the lines that do not hold `wanted` (neither CR nor LF): such a line
+    // costs one scan of its bytes. Only a line too long to be judged in one block is handed
+    // over without holding it, from its start, so that a long line holding `wanted` late is
+    // not lost.
+    Step nextHolding(char wanted, Part& part);
 
-    // Why the source could not be read; empty unless a call gave Error.
-    const QString& errorString() const { return m_error; }
+    // Bytes of the input handed over or skipped so far, line ends included.
+    qint64 bytesConsumed() const { return m_offset + m_start; }
+
+    // Why the input could not be read; a success unless a call gave Error.
+    const Status& status() const { return m_status; }
 
 private:
     Step bytesAtHand();
-    bool fillIfDrained();
     bool refill();
-    void dropLineFeedAfterReturn();
+    void consume(qsizetype count);
+    Step linePart(Part& part, qsizetype length, bool lineEnds);
     const char* begin() const { return m_buffer.data() + m_start; }
     const char* end() const { return m_buffer.data() + m_end; }
 
     QIODevice& m_source;
     std::vector<char> m_buffer;
-    qsizetype m_start = 0;       // first unconsumed byte; always the start of a line
+    qint64 m_offset = 0;         // input bytes dropped from the front of the buffer
+    qsizetype m_start = 0;       // first unconsumed byte
     qsizetype m_end = 0;         // end of the bytes read so far
-    qsizetype m_scanned = 0;     // bytes from m_start already known to hold no carriage return
-    bool m_afterReturn = false;  // the last line ended at a carriage return that ended the block
+    qsizetype m_scanned = 0;     // bytes from m_start known to hold no line end (nor `wanted`)
+    bool m_afterReturn = false;  // a line ended at a carriage return that ended the bytes read
+    bool m_inLine = false;       // a line is being handed over in parts
     bool m_sourceDone = false;
-    bool m_failed = false;
-    QString m_error;
+    Status m_status = Status::success();
 };
 
 }  // namespace rosterly

@@ -2,64 +2,99 @@
 
 #include <QFile>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
 #include <string>
-#include <system_error>
-#include <vector>
 
 namespace rosterly {
 namespace {
 
-namespace fs = std::filesystem;
+struct Found {
+    std::string relative;
+    FileIdentity identity;
+};
 
-Status unlisted(const fs::path& directory, const std::error_code& error) {
+Status unlisted(const std::string& directory, int error) {
     return Status::failure(QStringLiteral("Input directory \"%1\" cannot be read: %2.")
-                               .arg(QFile::decodeName(directory.native().c_str()),
-                                    QString::fromLocal8Bit(error.message().c_str())));
+                               .arg(QFile::decodeName(directory.c_str()),
+                                    QString::fromLocal8Bit(std::strerror(error))));
 }
 
-// Appends the regular files beneath `directory` to `found`, as paths relative to `root`.
-void collectRegularFiles(const fs::path& root, const fs::path& relative,
-                         std::vector<std::string>& found,
+// Appends the regular files beneath the open directory `fd` (which this takes over) to
+// `found`, named relative to the directory first walked.
+void collectRegularFiles(int fd, const std::string& root, const std::string& relative,
+                         std::vector<Found>& found,
                          const std::function<void(const Status&)>& failed) {
-    std::error_code error;
-    fs::directory_iterator entries(root / relative, error);
-    if (error) {
-        failed(unlisted(root / relative, error));
+    struct stat self {};
+    DIR* directory = ::fstat(fd, &self) == 0 ? ::fdopendir(fd) : nullptr;
+    if (!directory) {
+        failed(unlisted(root + relative, errno));
+        ::close(fd);
         return;
     }
-    for (const fs::directory_entry& entry : entries) {
-        const fs::file_status status = entry.symlink_status(error);
-        if (error) continue;
-        const fs::path name = relative / entry.path().filename();
-        if (fs::is_directory(status)) {
-            collectRegularFiles(root, name, found, failed);
-        } else if (fs::is_regular_file(status)) {
-            found.push_back(name.native());
+    while (const dirent* entry = ::readdir(directory)) {
+        const char* name = entry->d_name;
+        if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN) {
+            // Some file systems do not tell the kind in their listings.
+            struct stat info {};
+            if (::fstatat(::dirfd(directory), name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+            type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_UNKNOWN;
+        }
+        const std::string path = relative + name;
+        if (type == DT_REG) {
+            found.push_back({path, {self.st_dev, entry->d_ino}});
+        } else if (type == DT_DIR) {
+            const int child =
+                ::openat(::dirfd(directory), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (child < 0) {
+                failed(unlisted(root + path, errno));
+                continue;
+            }
+            collectRegularFiles(child, root, path + '/', found, failed);
         }
     }
+    ::closedir(directory);
 }
 
 }  // namespace
 
-QStringList inputFilesOf(const QStringList& named, bool readDirectories,
+InputPlan planInputFiles(const QStringList& named, bool readDirectories,
                          const std::function<void(const Status&)>& failed) {
-    QStringList files;
+    InputPlan plan;
     for (const QString& path : named) {
-        std::error_code error;
-        const fs::path root(QFile::encodeName(path).toStdString());
-        if (!readDirectories || !fs::is_directory(root, error)) {
-            files << path;
+        const QByteArray encoded = QFile::encodeName(path);
+        struct stat info {};
+        const bool exists = ::stat(encoded.constData(), &info) == 0;
+        if (!readDirectories || !exists || !S_ISDIR(info.st_mode)) {
+            plan.files << path;
+            if (exists) plan.identities.push_back({info.st_dev, info.st_ino});
             continue;
         }
-        std::vector<std::string> found;
-        collectRegularFiles(root, {}, found, failed);
-        std::sort(found.begin(), found.end());
-        for (const std::string& relative : found)
-            files << QFile::decodeName((root / relative).native().c_str());
+        std::string root = encoded.toStdString();
+        if (!root.ends_with('/')) root += '/';
+        std::vector<Found> found;
+        const int fd = ::open(encoded.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            failed(unlisted(encoded.toStdString(), errno));
+            continue;
+        }
+        collectRegularFiles(fd, root, {}, found, failed);
+        // Byte order: std::string compares its characters as unsigned bytes.
+        std::sort(found.begin(), found.end(),
+                  [](const Found& a, const Found& b) { return a.relative < b.relative; });
+        for (const Found& file : found) {
+            plan.files << QFile::decodeName((root + file.relative).c_str());
+            plan.identities.push_back(file.identity);
+        }
     }
-    return files;
+    return plan;
 }
 
 }  // namespace rosterly

@@ -65,19 +65,4 @@ void lowerCasedLine(QByteArrayView bytes, QString& out) {
         out = decodeBytes(bytes).toLower();
 }
 
-QString withCrLfBreaks(const QString& text) {
-    QString out;
-    out.reserve(text.size() + text.size() / 32);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            out += u"\r\n";
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 }  // namespace rosterly

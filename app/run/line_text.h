@@ -11,7 +11,4 @@ namespace rosterly {
 // out's storage, so a caller that keeps `out` unshared allocates only for growing lines.
 void lowerCasedLine(QByteArrayView bytes, QString& out);
 
-// `text` with every line break (CR LF, a lone CR, a lone LF) made CR LF.
-QString withCrLfBreaks(const QString& text);
-
 }  // namespace rosterly

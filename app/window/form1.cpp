@@ -8,6 +8,7 @@
 #include "form1_run_window.h"
 #include "harvest_run.h"
 #include "hosting/hosted_sievan.h"
+#include "platform/home_path.h"
 #include "size_warning.h"
 
 namespace rosterly {
@@ -46,12 +47,13 @@ Form1::Form1(const Form1Services& services, com::Ptr<IDispatch> sievan)
     setUpWindow();
     createControls();
     chooseFittingFont();
+    nameControls();
     setFocusOrder();
     connectHandlers();
     CD1.setFilter(kInputFilter);
     m_runWindow = std::make_unique<Form1RunWindow>(*this);
     m_run = std::make_unique<HarvestRun>(
-        HarvestParts{*m_runWindow, m_messageBoxes, rchFile, Inet1, m_sievan.get(), Bin,
+        HarvestParts{*m_runWindow, m_messageBoxes, rchFile, Inet1, m_sievan.get(),
                      programDirectoryOr(services.programDirectory)});
 }
 
@@ -91,7 +93,7 @@ void Form1::chkSort_Click() {
     if (!chkSort->isChecked() || !Check2->isChecked()) return;
     // Only a warning: an output file that does not exist yet or cannot be read is no reason
     // to stop.
-    if (isLargeListFile(rchFile, Text2->text()))
+    if (isLargeListFile(rchFile, expandHome(Text2->text())))
         m_messageBoxes.show(sizeWarning(), MessageIcon::Exclamation);
 }
 

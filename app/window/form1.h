@@ -17,7 +17,6 @@
 #include "platform/common_dialog.h"
 #include "platform/message_boxes.h"
 #include "platform/rich_text_buffer.h"
-#include "platform/sorted_list.h"
 #include "tab_control.h"
 
 namespace rosterly {
@@ -87,11 +86,10 @@ private:
     std::unique_ptr<InternetTransfer> m_ownTransfer;
 
 public:
-    // Hidden helpers, never shown: the run's seen-list (every accepted
-    // address of a run, so no length limit), its sorting aid, its text
-    // buffer, and the file dialog both Browse buttons share.
-    QString Bin;
-    SortedList List1;
+    // Hidden helpers, never shown: the text buffer and the file dialog both
+    // Browse buttons share. The seen-list box Bin and the sorted list box
+    // List1 have no counterpart: the run keeps one record of what it has
+    // accepted (its duplicate test and its lists), and sorts on its own.
     RichTextBuffer rchFile;
     CommonDialog& CD1;
     InternetTransfer& Inet1;
@@ -127,6 +125,7 @@ private:
     void createOutputPage(QWidget* page);
     void createExtractPage(QWidget* page);
     void chooseFittingFont();
+    void nameControls();
     void setFocusOrder();
 
     void connectHandlers();

@@ -1,5 +1,7 @@
 // Form1's design: every control where the design puts it, converted from
-// twips, with its design-time caption and state.
+// twips, with its design-time caption and state, named for screen readers.
+#include <algorithm>
+
 #include <QFontMetrics>
 #include <QStyle>
 
@@ -43,21 +45,42 @@ QPushButton* button(QWidget* page, const char* name, const QString& caption, QRe
     return placed(new QPushButton(caption, page), name, at);
 }
 
-// The width a caption needs inside its control, by the style's own measure.
+// A check box's caption may need more height than the design gives the box (its indicator and
+// the text's lower edge are cut off otherwise). It grows to at most the tallest check box of the
+// design, which reaches one pixel into the next row; check boxes paint no background, so
+// neither hides the other.
+constexpr int kTallestCheckBox = twipsToPixels(255);
+
+// Whether a caption fits inside its control, by the style's own measure.
 bool captionFits(const QWidget* widget) {
     const QFontMetrics metrics(widget->font());
     if (const auto* check = qobject_cast<const QCheckBox*>(widget))
-        return check->sizeHint().width() <= check->width();
+        return check->sizeHint().width() <= check->width() &&
+               check->sizeHint().height() <= kTallestCheckBox;
     if (const auto* label = qobject_cast<const QLabel*>(widget))
         return label->sizeHint().width() <= label->width() && metrics.height() <= label->height();
     if (const auto* push = qobject_cast<const QPushButton*>(widget)) {
         const int margin = widget->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget);
         return metrics.horizontalAdvance(QString(push->text()).remove(u'&')) + 2 * margin <=
-               push->width();
+                   push->width() &&
+               push->sizeHint().height() <= push->height();
     }
     if (const auto* frame = qobject_cast<const QGroupBox*>(widget))
         return metrics.horizontalAdvance(frame->title()) + 16 <= frame->width();
+    if (const auto* edit = qobject_cast<const QLineEdit*>(widget))
+        return edit->minimumSizeHint().height() <= edit->height();
     return true;
+}
+
+// Grows a box whose caption needs more height than the design gives it, keeping its place.
+void growToCaption(QCheckBox* box) {
+    box->resize(box->width(), std::max(box->height(), box->sizeHint().height()));
+}
+
+// A label read out for the field it names, and the field's own name for screen readers.
+void nameField(QLabel* label, QWidget* field, const QString& name) {
+    if (label) label->setBuddy(field);
+    field->setAccessibleName(name);
 }
 
 }  // namespace
@@ -124,7 +147,7 @@ void Form1::createExtractPage(QWidget* page) {
 }
 
 // The design fixes every box's size, so the font is the largest that lets
-// every caption fit its box with the fonts this system has.
+// every caption fit its box, across and down, with the fonts this system has.
 void Form1::chooseFittingFont() {
     QFont font;
     font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
@@ -132,12 +155,29 @@ void Form1::chooseFittingFont() {
                       QStringLiteral("DejaVu Sans")});
     font.setStyleHint(QFont::SansSerif);
     const QList<QWidget*> captioned = {Label1, Label2,  Label3,   Label4,   Check1,   Check2,
-                                       Check3, chkSort, Command1, Command2, Command3, Frame1};
+                                       Check3, chkSort, Command1, Command2, Command3, Frame1,
+                                       txtURL, Text1,   Text2,    Text3,    Text4};
     for (int pixels = 12; pixels >= 8; --pixels) {
         font.setPixelSize(pixels);
         setFont(font);
-        if (std::all_of(captioned.begin(), captioned.end(), captionFits)) return;
+        if (std::all_of(captioned.begin(), captioned.end(), captionFits)) break;
     }
+    for (QCheckBox* box : {Check1, Check2, chkSort, Check3}) growToCaption(box);
+}
+
+void Form1::nameControls() {
+    SSTab1->setAccessibleName(QStringLiteral("Pages"));
+    for (int i = 0; i < SSTab1->count(); ++i)
+        SSTab1->page(i)->setAccessibleName(SSTab1->tabBar()->tabText(i));
+    nameField(Label1, txtURL, QStringLiteral("URL"));
+    nameField(Label2, Text1, QStringLiteral("Input file"));
+    nameField(Label3, Text2, QStringLiteral("Output file"));
+    nameField(Label4, Text3, QStringLiteral("Addresses per split file"));
+    nameField(nullptr, Text4, QStringLiteral("Domain to ignore"));
+    Command2->setAccessibleName(QStringLiteral("Browse for the input file"));
+    Command3->setAccessibleName(QStringLiteral("Browse for the output file"));
+    Command1->setAccessibleName(QStringLiteral("Extract"));
+    lblEmail->setAccessibleName(QStringLiteral("Status"));
 }
 
 void Form1::setFocusOrder() {

@@ -3,15 +3,17 @@
 #include <QCoreApplication>
 
 #include "form1.h"
+#include "platform/home_path.h"
 
 namespace rosterly {
 
-// Check boxes count as on only when ticked; a greyed-out box is not ticked.
+// Check boxes count as on only when ticked; a greyed-out box is not ticked. A path typed as
+// "~/..." starts in the user's home directory, as in a shell.
 HarvestOptions Form1RunWindow::options() const {
     HarvestOptions options;
     options.url = m_form.txtURL->text();
-    options.inputs = QStringList{m_form.Text1->text()};
-    options.output = m_form.Text2->text();
+    options.inputs = QStringList{expandHome(m_form.Text1->text())};
+    options.output = expandHome(m_form.Text2->text());
     options.pieceSizeText = m_form.Text3->text();
     options.split = m_form.Check1->isChecked();
     options.domain = m_form.Check2->isChecked();

@@ -1,5 +1,7 @@
 #include "tab_control.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>
 
@@ -50,6 +52,32 @@ QWidget* TabControl::addPage(const QString& caption) {
 
 void TabControl::showPage(int index) {
     for (int i = 0; i < m_pages.size(); ++i) m_pages[i]->setVisible(i == index);
+}
+
+// Keys the focused control leaves unhandled come here; page keys work from every control.
+void TabControl::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers =
+        event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const bool shifted = modifiers == (Qt::ControlModifier | Qt::ShiftModifier);
+    if (modifiers == Qt::ControlModifier &&
+        (event->key() == Qt::Key_Tab || event->key() == Qt::Key_PageDown)) {
+        stepPage(1);
+    } else if ((shifted && (event->key() == Qt::Key_Backtab || event->key() == Qt::Key_Tab)) ||
+               (modifiers == Qt::ControlModifier && event->key() == Qt::Key_PageUp)) {
+        stepPage(-1);
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TabControl::stepPage(int step) {
+    const int pages = count();
+    if (pages == 0) return;
+    const QWidget* focus = QApplication::focusWidget();
+    const bool focusOnPage = focus && m_pages.value(currentIndex()) &&
+                             m_pages.value(currentIndex())->isAncestorOf(focus);
+    setCurrentIndex(((currentIndex() + step) % pages + pages) % pages);
+    if (focusOnPage || !QApplication::focusWidget()) m_tabBar->setFocus(Qt::TabFocusReason);
 }
 
 void TabControl::resizeEvent(QResizeEvent* event) {

@@ -1,15 +1,16 @@
 // Activation: from a class identifier (or ProgID) to a live object, through
-// the per-user registry or, for an unregistered class, the libraries beside
-// the running program.
+// the per-user registry or, for an unregistered class, the one library beside
+// the running program that the program named for it.
 #include <dlfcn.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "com/local_servers.h"
 #include "com/objbase.h"
 #include "com/registry.h"
 #include "com/strings.h"
@@ -55,27 +56,59 @@ std::filesystem::path programDirectory() {
     return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
 }
 
-// Component libraries beside the program, in name order so the choice is
-// the same on every start.
-std::vector<std::string> librariesBesideProgram() {
-    std::vector<std::string> paths;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(programDirectory(), error)) {
-        const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file(error) && name.size() > 3 && name.ends_with(".so"))
-            paths.push_back(entry.path().string());
+// Library file names of the classes the program hosts, by class identifier text.
+std::mutex g_localServersMutex;
+std::map<std::string, std::string> g_localServers;
+
+std::optional<std::string> localServerFile(REFCLSID clsid) {
+    std::lock_guard lock(g_localServersMutex);
+    const auto it = g_localServers.find(com::GuidText(clsid));
+    if (it == g_localServers.end()) return std::nullopt;
+    return it->second;
+}
+
+// Where the class's library is to be found: the registered path, or the known library beside
+// the program. `registered` tells which.
+std::optional<std::string> serverPath(REFCLSID clsid, bool* registered) {
+    com::Registry registry;
+    if (SUCCEEDED(com::Registry::load(com::Registry::defaultPath(), &registry))) {
+        if (auto path = registry.value("CLSID\\" + com::GuidText(clsid) + "\\InprocServer32")) {
+            *registered = true;
+            return path;
+        }
     }
-    std::sort(paths.begin(), paths.end());
-    return paths;
+    *registered = false;
+    if (const auto file = localServerFile(clsid)) return (programDirectory() / *file).string();
+    return std::nullopt;
 }
 
 HRESULT classObjectFrom(const std::string& path, REFCLSID clsid, REFIID riid, void** object) {
+    // A relative path would depend on the current directory (or the loader's search path): a
+    // library that happens to lie there would run. Only absolute paths are loaded.
+    if (!std::filesystem::path(path).is_absolute()) return CO_E_DLLNOTFOUND;
     LoadedLibrary library;
     if (HRESULT hr = loadLibrary(path, &library); FAILED(hr)) return hr;
     return library.getClassObject(clsid, riid, object);
 }
 
 }  // namespace
+
+namespace com {
+
+HRESULT AddLocalServer(REFCLSID clsid, const std::string& fileName) {
+    if (fileName.empty() || fileName.find('/') != std::string::npos) return E_INVALIDARG;
+    std::lock_guard lock(g_localServersMutex);
+    g_localServers[GuidText(clsid)] = fileName;
+    return S_OK;
+}
+
+std::vector<std::string> ServerPathsFor(REFCLSID clsid) {
+    bool registered = false;
+    if (auto path = serverPath(clsid, &registered)) return {*path};
+    return {};
+}
+
+}  // namespace com
 
 extern "C" HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid) {
     if (progId == nullptr || clsid == nullptr) return E_INVALIDARG;
@@ -92,15 +125,12 @@ extern "C" HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void*, REFIID
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
     if ((context & CLSCTX_INPROC_SERVER) == 0) return REGDB_E_CLASSNOTREG;
-    com::Registry registry;
-    if (SUCCEEDED(com::Registry::load(com::Registry::defaultPath(), &registry))) {
-        const auto path = registry.value("CLSID\\" + com::GuidText(clsid) + "\\InprocServer32");
-        if (path) return classObjectFrom(*path, clsid, riid, object);
-    }
-    for (const std::string& path : librariesBesideProgram()) {
-        if (SUCCEEDED(classObjectFrom(path, clsid, riid, object))) return S_OK;
-    }
-    return REGDB_E_CLASSNOTREG;
+    bool registered = false;
+    const auto path = serverPath(clsid, &registered);
+    if (!path) return REGDB_E_CLASSNOTREG;
+    std::error_code error;
+    if (!registered && !std::filesystem::exists(*path, error)) return REGDB_E_CLASSNOTREG;
+    return classObjectFrom(*path, clsid, riid, object);
 }
 
 extern "C" HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid,

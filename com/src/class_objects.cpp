@@ -3,6 +3,7 @@
 #include <atomic>
 #include <new>
 
+#include "com/guard.h"
 #include "com/object.h"
 #include "com/server.h"
 
@@ -45,13 +46,7 @@ public:
         if (object == nullptr) return E_POINTER;
         *object = nullptr;
         if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-        IUnknown* instance = nullptr;
-        HRESULT hr = m_entry.createInstance(IID_IUnknown, reinterpret_cast<void**>(&instance));
-        if (FAILED(hr)) return hr;
-        hr = initialiseAsNew(instance);
-        if (SUCCEEDED(hr)) hr = instance->QueryInterface(riid, object);
-        instance->Release();
-        return hr;
+        return Guarded([&] { return createInstance(riid, object); });
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         if (lock) {
@@ -65,8 +60,31 @@ public:
     }
 
 private:
+    HRESULT createInstance(REFIID riid, void** object) {
+        IUnknown* instance = nullptr;
+        HRESULT hr = m_entry.createInstance(IID_IUnknown, reinterpret_cast<void**>(&instance));
+        if (FAILED(hr)) return hr;
+        hr = initialiseAsNew(instance);
+        if (SUCCEEDED(hr)) hr = instance->QueryInterface(riid, object);
+        instance->Release();
+        return hr;
+    }
+
     const ClassEntry& m_entry;
 };
+
+HRESULT classObject(const ServerDescription& server, REFCLSID clsid, REFIID riid, void** object) {
+    *object = nullptr;
+    for (const ClassEntry& entry : server.classes) {
+        if (!IsEqualCLSID(*entry.clsid, clsid)) continue;
+        auto* factory = new (std::nothrow) ClassFactory(entry);
+        if (factory == nullptr) return E_OUTOFMEMORY;
+        const HRESULT hr = factory->QueryInterface(riid, object);
+        factory->Release();
+        return hr;
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
 
 }  // namespace
 
@@ -83,16 +101,7 @@ LONG ModuleLockCount() {
 HRESULT GetClassObject(const ServerDescription& server, REFCLSID clsid, REFIID riid,
                        void** object) {
     if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    for (const ClassEntry& entry : server.classes) {
-        if (!IsEqualCLSID(*entry.clsid, clsid)) continue;
-        auto* factory = new (std::nothrow) ClassFactory(entry);
-        if (factory == nullptr) return E_OUTOFMEMORY;
-        const HRESULT hr = factory->QueryInterface(riid, object);
-        factory->Release();
-        return hr;
-    }
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return Guarded([&] { return classObject(server, clsid, riid, object); });
 }
 
 HRESULT CanUnloadNow() {

@@ -2,6 +2,8 @@
 // and the default-aware read and write a control performs on any bag.
 #include "com/property_bag.h"
 
+#include "com/guard.h"
+
 #include <cmath>
 
 namespace com {
@@ -51,6 +53,15 @@ MemoryPropertyBag::Entry* MemoryPropertyBag::find(std::u16string_view name) {
 
 HRESULT MemoryPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
     if (name == nullptr || value == nullptr) return E_POINTER;
+    return Guarded([&] { return read(name, value); });
+}
+
+HRESULT MemoryPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
+    if (name == nullptr || value == nullptr) return E_POINTER;
+    return Guarded([&] { return write(name, value); });
+}
+
+HRESULT MemoryPropertyBag::read(LPCOLESTR name, VARIANT* value) {
     m_accessLog.emplace_back(Chars(name));
     const Entry* entry = find(Chars(name));
     if (entry == nullptr) return E_INVALIDARG;
@@ -58,8 +69,7 @@ HRESULT MemoryPropertyBag::Read(LPCOLESTR name, VARIANT* value, IErrorLog*) {
     return VariantChangeType(value, &entry->value, 0, value->vt);
 }
 
-HRESULT MemoryPropertyBag::Write(LPCOLESTR name, VARIANT* value) {
-    if (name == nullptr || value == nullptr) return E_POINTER;
+HRESULT MemoryPropertyBag::write(LPCOLESTR name, VARIANT* value) {
     m_accessLog.emplace_back(Chars(name));
     if (Entry* entry = find(Chars(name))) {
         entry->value = Variant(*value);

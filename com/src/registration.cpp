@@ -97,4 +97,10 @@ HRESULT UnregisterServer(const ServerDescription& server) {
     return SUCCEEDED(registry.save()) ? S_OK : SELFREG_E_CLASS;
 }
 
+HRESULT GetModuleTypeInfo(REFGUID, ITypeInfo** info) {
+    if (info == nullptr) return E_POINTER;
+    *info = nullptr;
+    return E_NOTIMPL;
+}
+
 }  // namespace com

@@ -3,7 +3,9 @@
 // identifiers (GetIDsOfNames), late binding (IDispatch::Invoke), the dual
 // interface's slots, the container services (extent, status flags, property
 // bag, change notification), the type library and the registry entries.
-// With --unregistered it checks that all of that is gone instead.
+// With --unregistered it checks that all of that is gone instead; with
+// --compare-library <dll> <reference dll> it reads a library built for the
+// other pointer size as data and compares it with the reference.
 // Prints one PASS or FAIL line per check and "DONE" at the end; exits with
 // the number of failures.
 #include <cstdio>
@@ -30,6 +32,33 @@ void check(bool ok, const std::string& what, const std::string& detail) {
 
 std::string narrow(std::u16string_view text) {
     return std::string(text.begin(), text.end());
+}
+
+HRESULT putText(IDispatch* control, DISPID id, const char16_t* value) {
+    com::Variant argument{std::u16string_view(value)};
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&argument, &named, 1, 1};
+    return control->Invoke(id, GUID_NULL, 0x409, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
+                           nullptr);
+}
+
+std::u16string getText(IDispatch* control, DISPID id) {
+    com::Variant result;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    if (FAILED(control->Invoke(id, GUID_NULL, 0x409, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                               nullptr)))
+        return u"<failed>";
+    // Done reads as "True" or "False".
+    if (result.vt != VT_BSTR &&
+        FAILED(VariantChangeType(&result, &result, VARIANT_ALPHABOOL, VT_BSTR)))
+        return u"<not text>";
+    return std::u16string(result.text());
+}
+
+HRESULT call(IDispatch* control, DISPID id, EXCEPINFO* error) {
+    com::Variant result;
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    return control->Invoke(id, GUID_NULL, 0x409, DISPATCH_METHOD, &none, &result, error, nullptr);
 }
 
 std::string hex(long value) {
@@ -66,29 +95,6 @@ void checkMemberIds(IDispatch* control) {
     }
     check(idOf(control, u"aDDRESS") == 0x68030004, "GetIDsOfNames ignores case");
     check(idOf(control, u"Harvest") == DISPID_UNKNOWN, "GetIDsOfNames refuses unknown names");
-}
-
-HRESULT putText(IDispatch* control, DISPID id, const char16_t* value) {
-    com::Variant argument{std::u16string_view(value)};
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params{&argument, &named, 1, 1};
-    return control->Invoke(id, GUID_NULL, 0x409, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
-                           nullptr);
-}
-
-std::u16string getText(IDispatch* control, DISPID id) {
-    com::Variant result;
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    if (FAILED(control->Invoke(id, GUID_NULL, 0x409, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                               nullptr)))
-        return u"<failed>";
-    return std::u16string(result.text());
-}
-
-HRESULT call(IDispatch* control, DISPID id, EXCEPINFO* error) {
-    com::Variant result;
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    return control->Invoke(id, GUID_NULL, 0x409, DISPATCH_METHOD, &none, &result, error, nullptr);
 }
 
 void checkInvoke(IDispatch* control) {
@@ -183,7 +189,18 @@ void checkPersistence(IDispatch* control) {
 
 }  // namespace
 
+std::wstring widen(const char* text) {
+    return std::wstring(text, text + std::char_traits<char>::length(text));
+}
+
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--compare-library") {
+        CoInitialize(nullptr);
+        compareLibraries(widen(argv[2]), widen(argv[3]));
+        CoUninitialize();
+        std::printf("DONE: native\n");
+        return g_failures;
+    }
     const bool registered = !(argc > 1 && std::string(argv[1]) == "--unregistered");
     CoInitialize(nullptr);
     IDispatch* control = nullptr;
@@ -200,7 +217,11 @@ int main(int argc, char** argv) {
         checkDualSlots(control);
         checkContainerServices(control);
         checkPersistence(control);
+        checkTypeInformationAndClass(control);
+        checkFailingAllocations(control);
         control->Release();
+        checkOleContainer();
+        checkAtlHost();
     }
     checkTypeLibrary(registered);
     checkRegistry(registered);

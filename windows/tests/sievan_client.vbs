@@ -176,6 +176,20 @@ Sub CheckCleanErrors()
     Expect "type mismatch keeps Filtered", control.Filtered, "many"
 End Sub
 
+' TypeName reads the control's type information: the name of its automation
+' interface (which a host may show without the leading underscore), never the
+' bare "Object" of a control without type information.
+Sub CheckTypeName()
+    On Error Resume Next
+    Dim control, name
+    Err.Clear
+    Set control = NewSievan()
+    name = TypeName(control)
+    Report Err.Number = 0 And (name = "Sievan" Or name = "_Sievan"), _
+           "TypeName names the control's type", "got """ & name & """"
+    Err.Clear
+End Sub
+
 If WScript.Arguments.Count > 0 Then
     CheckUnregistered
 Else
@@ -184,6 +198,7 @@ Else
     CheckDoneReset
     CheckClean
     CheckCleanErrors
+    CheckTypeName
 End If
 WScript.Echo "DONE: vbscript"
 WScript.Quit failures

@@ -209,17 +209,21 @@ void checkRegistry(bool registered) {
               narrowText(got) + ", expected " + narrowText(entry.expected));
     }
 
+    checkVersionBlock(server, "");
+}
+
+void checkVersionBlock(const std::wstring& path, const std::string& label) {
     DWORD ignored = 0;
-    std::string block(GetFileVersionInfoSizeW(server.c_str(), &ignored), '\0');
+    std::string block(GetFileVersionInfoSizeW(path.c_str(), &ignored), '\0');
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT size = 0;
     void* selfRegister = nullptr;
     const bool read = !block.empty() &&
-                      GetFileVersionInfoW(server.c_str(), 0, block.size(), block.data()) &&
+                      GetFileVersionInfoW(path.c_str(), 0, block.size(), block.data()) &&
                       VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &size);
     check(read && fixed->dwFileVersionMS == 0x30000 && fixed->dwProductVersionMS == 0x30000,
-          "version block gives file and product version 3.00");
+          label + "version block gives file and product version 3.00");
     check(read && VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\OLESelfRegister",
                                  &selfRegister, &size),
-          "version block carries OLESelfRegister");
+          label + "version block carries OLESelfRegister");
 }

@@ -46,11 +46,9 @@ using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 
 inline bool IsEqualGUID(REFGUID a, REFGUID b) {
-    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3)
-        return false;
+    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
     for (int i = 0; i < 8; ++i)
-        if (a.Data4[i] != b.Data4[i])
-            return false;
+        if (a.Data4[i] != b.Data4[i]) return false;
     return true;
 }
 inline bool operator==(REFGUID a, REFGUID b) {
@@ -117,6 +115,7 @@ struct SIZEL {
 #define DISP_E_BADVARTYPE ((HRESULT)0x80020008L)
 #define DISP_E_EXCEPTION ((HRESULT)0x80020009L)
 #define DISP_E_OVERFLOW ((HRESULT)0x8002000AL)
+#define DISP_E_BADINDEX ((HRESULT)0x8002000BL)
 #define DISP_E_BADPARAMCOUNT ((HRESULT)0x8002000EL)
 #define DISP_E_PARAMNOTOPTIONAL ((HRESULT)0x8002000FL)
 

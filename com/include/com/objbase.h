@@ -19,10 +19,12 @@ HRESULT CLSIDFromString(LPCOLESTR text, CLSID* clsid);
 // Looks the ProgID up in the per-user registry; REGDB_E_CLASSNOTREG when absent.
 HRESULT CLSIDFromProgID(LPCOLESTR progId, CLSID* clsid);
 // Finds the class's in-process server: the library registered for it, or,
-// when the class is not registered, a library beside the running program
-// that serves it. Loads the library and asks its DllGetClassObject.
+// when the class is not registered, the library the program named for it
+// beside the running program (com/local_servers.h); no other library is
+// loaded. Loads the library and asks its DllGetClassObject.
 // REGDB_E_CLASSNOTREG: no library serves the class; CO_E_DLLNOTFOUND: the
-// registered library cannot be loaded; CO_E_ERRORINDLL: it is no server.
+// library cannot be loaded, or the registry records it by a relative path;
+// CO_E_ERRORINDLL: it is no server.
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void* reserved, REFIID riid, void** object);
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid,
                          void** object);

@@ -11,6 +11,9 @@ namespace com {
 
 // Which interface identifiers an interface answers to: its own and those of
 // the interfaces it derives from (IUnknown aside, which every object answers).
+// answers(riid) tells; find(self, riid) hands out the pointer to give for
+// riid (null when I does not answer it). A base that bundles several
+// interfaces specialises find to hand out each one's own pointer.
 template <class I>
 struct InterfaceTraits;
 
@@ -30,24 +33,21 @@ public:
     Object& operator=(const Object&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr)
-            return E_POINTER;
+        if (object == nullptr) return E_POINTER;
         *object = nullptr;
         if (IsEqualIID(riid, IID_IUnknown)) {
             *object = identity();
         } else {
             find<First, Rest...>(riid, object);
         }
-        if (*object == nullptr)
-            return E_NOINTERFACE;
+        if (*object == nullptr) return E_NOINTERFACE;
         AddRef();
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
     ULONG STDMETHODCALLTYPE Release() override {
         const ULONG left = --m_references;
-        if (left == 0)
-            delete this;
+        if (left == 0) delete this;
         return left;
     }
 
@@ -59,12 +59,11 @@ protected:
 private:
     template <class I, class... More>
     void find(REFIID riid, void** object) {
-        if (InterfaceTraits<I>::answers(riid)) {
-            *object = static_cast<I*>(this);
+        if (void* found = InterfaceTraits<I>::find(static_cast<I*>(this), riid)) {
+            *object = found;
             return;
         }
-        if constexpr (sizeof...(More) > 0)
-            find<More...>(riid, object);
+        if constexpr (sizeof...(More) > 0) find<More...>(riid, object);
     }
 
     std::atomic<ULONG> m_references{1};
@@ -81,8 +80,7 @@ public:
     virtual ~Embedded() = default;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr)
-            return E_POINTER;
+        if (object == nullptr) return E_POINTER;
         if (IsEqualIID(riid, IID_IUnknown) || InterfaceTraits<I>::answers(riid)) {
             *object = static_cast<I*>(this);
             AddRef();
@@ -103,15 +101,15 @@ private:
 
 }  // namespace com
 
-#define COM_INTERFACE_TRAITS(I, ...)             \
-    template <>                                  \
-    struct com::InterfaceTraits<I> {             \
-        static bool answers(REFIID riid) {       \
-            for (const IID* iid : {__VA_ARGS__}) \
-                if (IsEqualIID(riid, *iid))      \
-                    return true;                 \
-            return false;                        \
-        }                                        \
+#define COM_INTERFACE_TRAITS(I, ...)                                                       \
+    template <>                                                                            \
+    struct com::InterfaceTraits<I> {                                                       \
+        static bool answers(REFIID riid) {                                                 \
+            for (const IID* iid : {__VA_ARGS__})                                           \
+                if (IsEqualIID(riid, *iid)) return true;                                   \
+            return false;                                                                  \
+        }                                                                                  \
+        static void* find(I* self, REFIID riid) { return answers(riid) ? self : nullptr; } \
     }
 
 COM_INTERFACE_TRAITS(IDispatch, &IID_IDispatch);
@@ -121,4 +119,9 @@ COM_INTERFACE_TRAITS(IPersistPropertyBag, &IID_IPersistPropertyBag, &IID_IPersis
 COM_INTERFACE_TRAITS(IPropertyNotifySink, &IID_IPropertyNotifySink);
 COM_INTERFACE_TRAITS(IConnectionPoint, &IID_IConnectionPoint);
 COM_INTERFACE_TRAITS(IConnectionPointContainer, &IID_IConnectionPointContainer);
+COM_INTERFACE_TRAITS(IEnumConnectionPoints, &IID_IEnumConnectionPoints);
+#ifndef _WIN32
+// On Windows a control's container interfaces come from the platform, and
+// the Windows build supplies their traits.
 COM_INTERFACE_TRAITS(IControlExtent, &IID_IControlExtent);
+#endif

@@ -20,6 +20,8 @@ DEFINE_COM_IID(IID_IPropertyNotifySink, 0x9BFBBC02, 0xEFF1, 0x101A, 0x84, 0xED, 
                0x34, 0x1D, 0x07);
 DEFINE_COM_IID(IID_IConnectionPointContainer, 0xB196B284, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA,
                0x00, 0x34, 0x1D, 0x07);
+DEFINE_COM_IID(IID_IEnumConnectionPoints, 0xB196B285, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA, 0x00,
+               0x34, 0x1D, 0x07);
 DEFINE_COM_IID(IID_IConnectionPoint, 0xB196B286, 0xBAB4, 0x101A, 0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34,
                0x1D, 0x07);
 // Our own: the extent of a hosted control (the subset of IOleObject a
@@ -66,7 +68,7 @@ protected:
 };
 
 struct IConnectionPointContainer;
-struct IEnumConnections;
+struct IEnumConnections;  // not offered: EnumConnections answers E_NOTIMPL
 struct IEnumConnectionPoints;
 
 struct IConnectionPoint : IUnknown {
@@ -79,6 +81,17 @@ struct IConnectionPoint : IUnknown {
 
 protected:
     ~IConnectionPoint() = default;
+};
+
+struct IEnumConnectionPoints : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE Next(ULONG count, IConnectionPoint** points,
+                                           ULONG* fetched) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Skip(ULONG count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Reset() = 0;
+    virtual HRESULT STDMETHODCALLTYPE Clone(IEnumConnectionPoints** copy) = 0;
+
+protected:
+    ~IEnumConnectionPoints() = default;
 };
 
 struct IConnectionPointContainer : IUnknown {

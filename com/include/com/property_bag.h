@@ -54,6 +54,8 @@ public:
     void clear() { m_entries.clear(); }
 
 private:
+    HRESULT read(LPCOLESTR name, VARIANT* value);
+    HRESULT write(LPCOLESTR name, VARIANT* value);
     Entry* find(std::u16string_view name);
 
     std::vector<Entry> m_entries;

@@ -18,8 +18,7 @@ public:
         return p;
     }
     Ptr(const Ptr& other) : m_raw(other.m_raw) {
-        if (m_raw)
-            m_raw->AddRef();
+        if (m_raw) m_raw->AddRef();
     }
     Ptr(Ptr&& other) noexcept : m_raw(std::exchange(other.m_raw, nullptr)) {}
     Ptr& operator=(Ptr other) noexcept {
@@ -29,8 +28,7 @@ public:
     ~Ptr() { reset(); }
 
     void reset() {
-        if (m_raw)
-            std::exchange(m_raw, nullptr)->Release();
+        if (m_raw) std::exchange(m_raw, nullptr)->Release();
     }
     I* get() const { return m_raw; }
     I* operator->() const { return m_raw; }
@@ -44,8 +42,7 @@ public:
     template <class J>
     Ptr<J> as(REFIID iid) const {
         Ptr<J> result;
-        if (m_raw)
-            m_raw->QueryInterface(iid, result.out());
+        if (m_raw) m_raw->QueryInterface(iid, result.out());
         return result;
     }
 

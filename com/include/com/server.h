@@ -53,5 +53,9 @@ HRESULT UnregisterServer(const ServerDescription& server);
 HRESULT GetClassObject(const ServerDescription& server, REFCLSID clsid, REFIID riid, void** object);
 // S_OK when no object of the module is alive and no factory lock is held.
 HRESULT CanUnloadNow();
+// The type description of `guid` from the calling module's own type library,
+// where the platform describes types (on Windows: the library embedded in the
+// module's resources); E_NOTIMPL where it does not (this layer on Linux).
+HRESULT GetModuleTypeInfo(REFGUID guid, ITypeInfo** info);
 
 }  // namespace com

@@ -23,7 +23,12 @@ protected:
     ~IUnknown() = default;
 };
 
-struct ITypeInfo;  // not offered by this layer: GetTypeInfo answers E_NOTIMPL
+// This layer describes no types (com::GetModuleTypeInfo answers E_NOTIMPL),
+// so its type information has nothing beyond IUnknown.
+struct ITypeInfo : IUnknown {
+protected:
+    ~ITypeInfo() = default;
+};
 
 struct IDispatch : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) = 0;

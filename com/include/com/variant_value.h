@@ -79,8 +79,7 @@ public:
     Variant(const VARIANT& other) : Variant() { VariantCopy(this, &other); }
     Variant(const Variant& other) : Variant() { VariantCopy(this, &other); }
     Variant& operator=(const Variant& other) {
-        if (this != &other)
-            VariantCopy(this, &other);
+        if (this != &other) VariantCopy(this, &other);
         return *this;
     }
     ~Variant() { VariantClear(this); }

@@ -4,8 +4,6 @@
 // - OLECHAR is wchar_t, not char16_t. Both are 16-bit UTF-16 code units, so
 //   the layer's text (std::u16string) passes to and from the platform's
 //   string functions unchanged in representation.
-// - The container's extent is the platform's IOleObject; the Windows build
-//   supplies the shell that answers for it (control_extent.h).
 #pragma once
 
 #ifndef _WIN32
@@ -49,5 +47,3 @@ inline HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, USHORT
     return VariantChangeType(dest, const_cast<VARIANTARG*>(src), flags, vt);
 }
 #endif
-
-#include "control_extent.h"

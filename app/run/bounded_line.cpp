@@ -1,0 +1,185 @@
+#include "bounded_line.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "address_bytes.h"
+
+namespace rosterly {
+namespace {
+
+using address_bytes::isLeft;
+using address_bytes::isRight;
+
+void appendCapped(std::string& to, const char* from, qint64 count, qsizetype limit) {
+    const qint64 room = qint64(limit) - qint64(to.size());
+    if (room > 0) to.append(from, size_t(std::min(room, count)));
+}
+
+}  // namespace
+
+BoundedLine::BoundedLine(qsizetype limit) : m_limit(std::max<qsizetype>(limit, 1)) {}
+
+void BoundedLine::reset() {
+    // Field by field, so the buffers keep their storage: a run reduces millions of lines.
+    m_length = 0;
+    m_lastByte = 0;
+    m_seenAt = false;
+    m_shape = false;
+    m_segmentStart = 0;
+    m_segment.clear();
+    m_hasCandidate = false;
+    m_front = m_firstAt = 0;
+    m_firstDot = m_lastKept = -1;
+    m_startsWithAt = m_open = false;
+    m_candidate.clear();
+}
+
+void BoundedLine::append(QByteArrayView bytes) {
+    m_partBegin = bytes.data();
+    const char* p = bytes.data();
+    const char* end = p + bytes.size();
+    while (p < end) p = m_open ? follow(p, end) : skip(p, end);
+    if (!bytes.isEmpty()) m_lastByte = end[-1];
+    m_length += bytes.size();
+    m_partBegin = nullptr;
+}
+
+// Where a segment starts within [from, to): after the last left delimiter, or at the second of
+// the last two full stops in a row; nullptr when none lies there.
+const char* BoundedLine::segmentStartIn(const char* from, const char* to) const {
+    for (const char* q = to; q > from;) {
+        --q;
+        if (isLeft(*q)) return q + 1;
+        if (*q == '.' && before(q) == '.') return q;
+    }
+    return nullptr;
+}
+
+// Within the candidate's own segment a further "@" changes nothing: only the start of the
+// next segment matters. One pass, however many "@" the segment holds.
+const char* BoundedLine::skipCandidateSegment(const char* from, const char* to) {
+    const char* p = from;
+    while (p < to && !isLeft(*p) && !(*p == '.' && before(p) == '.')) ++p;
+    if (m_seenAt && !m_shape && std::memchr(from, '.', size_t(p - from))) m_shape = true;
+    if (p == to) return to;
+    if (*p == '.') {
+        m_segmentStart = positionOf(p);
+        m_segment.assign(1, '.');
+    } else {
+        m_segmentStart = positionOf(p) + 1;
+        m_segment.clear();
+    }
+    return p + 1;
+}
+
+// While no candidate is being followed, only an "@" in a new segment can change it: everything
+// up to the next one is passed over in a few scans.
+const char* BoundedLine::skip(const char* from, const char* to) {
+    if (segmentIsCandidate()) return skipCandidateSegment(from, to);
+    const auto* at = static_cast<const char*>(std::memchr(from, '@', size_t(to - from)));
+    const char* stop = at ? at : to;
+    if (m_seenAt && !m_shape && std::memchr(from, '.', size_t(stop - from))) m_shape = true;
+    if (const char* start = segmentStartIn(from, stop)) {
+        m_segmentStart = positionOf(start);
+        m_segment.clear();
+        appendCapped(m_segment, start, stop - start, m_limit);
+    } else if (!segmentIsCandidate()) {
+        appendCapped(m_segment, from, stop - from, m_limit);
+    }
+    if (!at) return to;
+    startCandidate(at);
+    m_seenAt = true;
+    return at + 1;
+}
+
+void BoundedLine::startCandidate(const char* at) {
+    std::swap(m_candidate, m_segment);
+    m_segment.clear();
+    appendCapped(m_candidate, at, 1, m_limit);
+    m_hasCandidate = true;
+    m_front = m_segmentStart;
+    m_firstAt = positionOf(at);
+    m_firstDot = -1;
+    m_lastKept = -1;
+    // A text starting with "@" is whittled away from its end until nothing is left.
+    m_startsWithAt = m_front == m_firstAt;
+    m_open = !m_startsWithAt;
+}
+
+void BoundedLine::keep(char c) {
+    if (m_candidate.size() < size_t(m_limit)) m_candidate.push_back(c);
+    if (!segmentIsCandidate() && m_segment.size() < size_t(m_limit)) m_segment.push_back(c);
+}
+
+// Byte by byte from the candidate's first "@" until a right delimiter, or two full stops in a
+// row, fix the latest end of its address.
+const char* BoundedLine::follow(const char* from, const char* to) {
+    for (const char* p = from; p < to; ++p) {
+        const char c = *p;
+        if (c == '@') {
+            if (!segmentIsCandidate()) {
+                startCandidate(p);
+                if (!m_open) return p + 1;
+                continue;
+            }
+            keep(c);
+        } else if (isRight(c)) {
+            m_open = false;
+            if (isLeft(c)) {
+                m_segmentStart = positionOf(p) + 1;
+                m_segment.clear();
+            } else if (!segmentIsCandidate()) {
+                appendCapped(m_segment, p, 1, m_limit);
+            }
+            return p + 1;
+        } else if (c == '.') {
+            if (before(p) == '.') {
+                m_open = false;
+                m_segmentStart = positionOf(p);
+                m_segment.assign(1, '.');
+                return p + 1;
+            }
+            m_shape = true;
+            if (m_firstDot < 0) m_firstDot = positionOf(p);
+            keep(c);
+        } else if (c == ';') {
+            // A left delimiter only: the address may still run on past it.
+            keep(c);
+            m_segmentStart = positionOf(p) + 1;
+            m_segment.clear();
+        } else {
+            if (c != '-') m_lastKept = positionOf(p);
+            keep(c);
+        }
+    }
+    return to;
+}
+
+BoundedLine::Outcome BoundedLine::outcome() const {
+    if (!m_seenAt) return {Kind::NoAt, 0};
+    if (!m_shape) return {Kind::NoShape, 0};
+    // The back loses "@", "-", "." and ";" down to the last other byte; a "." must stay
+    // between the first "@" and that byte.
+    if (m_startsWithAt || m_firstDot < 0 || m_lastKept < m_firstDot) return {Kind::NoAddress, 0};
+    const qint64 size = m_lastKept + 1 - m_front;
+    if (size > m_limit) return {Kind::TooLong, 0};
+    return {Kind::Address, qsizetype(size)};
+}
+
+QByteArrayView BoundedLine::standIn(Outcome outcome) const {
+    switch (outcome.kind) {
+        case Kind::NoShape:
+            return "@";
+        case Kind::NoAddress:
+            return "@.";
+        case Kind::Address:
+            return QByteArrayView(m_candidate.data(), outcome.size);
+        case Kind::NoAt:
+        case Kind::TooLong:
+            break;
+    }
+    return {};
+}
+
+}  // namespace rosterly

@@ -1,0 +1,64 @@
+// An index from hashes to the numbered entries of a record that keeps the entries' texts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace rosterly {
+
+// Open addressing with linear probing. Every slot holds an entry number and the top 32 bits of
+// its hash, so a lookup reads the texts of hash-alike entries only, and growing never needs a
+// text: the bits that chose a slot are kept in it. At most four fifths of the slots are used;
+// 8 bytes per slot, about 12 per entry.
+//
+// Entry numbers run from 0 to kNone - 1. The record decides what equal means; the index never
+// holds one entry twice if the caller inserts only what find() did not find.
+class EntryIndex {
+public:
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+    EntryIndex() = default;
+    EntryIndex(const EntryIndex&) = delete;
+    EntryIndex& operator=(const EntryIndex&) = delete;
+    ~EntryIndex();
+
+    // The entry filed under `hash` for which isEntry(entry) holds, or kNone.
+    template <typename IsEntry>
+    uint32_t find(uint64_t hash, IsEntry isEntry) const {
+        if (m_count == 0) return kNone;
+        const uint32_t tag = tagOf(hash);
+        for (size_t at = homeOf(tag);; at = nextOf(at)) {
+            const uint64_t slot = m_slots[at];
+            if (slot == 0) return kNone;
+            const uint32_t entry = uint32_t(slot) - 1;
+            if (uint32_t(slot >> 32) == tag && isEntry(entry)) return entry;
+        }
+    }
+
+    // Hints that find(hash, ...) or insert(hash, ...) follows soon.
+    void prefetch(uint64_t hash) const {
+        if (m_capacity != 0) __builtin_prefetch(&m_slots[homeOf(tagOf(hash))]);
+    }
+
+    // Files `entry` under `hash`. Precondition: entry < kNone.
+    void insert(uint64_t hash, uint32_t entry);
+    // Room for `count` entries in all, so inserting up to there never regrows.
+    void reserve(size_t count);
+    size_t size() const { return m_count; }
+    // Forgets every entry and gives the memory back.
+    void clear();
+
+private:
+    static uint32_t tagOf(uint64_t hash) { return uint32_t(hash >> 32); }
+    // Where the probe for a tag starts: tags spread evenly over the slots.
+    size_t homeOf(uint32_t tag) const { return size_t((uint64_t(tag) * m_capacity) >> 32); }
+    size_t nextOf(size_t at) const { return at + 1 == m_capacity ? 0 : at + 1; }
+    void place(uint64_t slot);
+    void resize(size_t capacity);
+
+    uint64_t* m_slots = nullptr;  // zero marks a free slot
+    size_t m_capacity = 0;
+    size_t m_count = 0;
+};
+
+}  // namespace rosterly

@@ -1,0 +1,17 @@
+// The case-blind form of the record's text, as bytes that sort as the program orders texts.
+#pragma once
+
+#include <QByteArrayView>
+
+#include <string>
+
+namespace rosterly {
+
+// Appends the folded key of `text` (bytes as the record stores them, accepted_addresses.h):
+// the code units of its caseFolded() form (case_fold.h), each written on its own as the one,
+// two or three bytes UTF-8 gives a value of its size, surrogates included. Comparing two keys
+// byte by byte gives the order of comparing the folded texts code unit by code unit, which is
+// the order of QString::compare(a, b, Qt::CaseInsensitive). Lower-case ASCII is its own key.
+void appendFoldedKey(QByteArrayView text, std::string& out);
+
+}  // namespace rosterly

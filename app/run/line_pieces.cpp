@@ -1,0 +1,47 @@
+#include "line_pieces.h"
+
+#include <utility>
+
+namespace rosterly {
+
+LinePieces::LinePieces(bool everyAddress, Handler handler, qsizetype limit)
+    : m_everyAddress(everyAddress),
+      m_handler(std::move(handler)),
+      m_current(limit),
+      m_next(limit) {}
+
+void LinePieces::append(QByteArrayView bytes) {
+    if (m_everyAddress) {
+        m_cuts.append(bytes, *this);
+    } else {
+        m_current.append(bytes);
+    }
+}
+
+void LinePieces::endLine() {
+    m_handler(m_current, m_current.outcome());
+    m_current.reset();
+    m_cuts.reset();
+    m_mayCut = false;
+}
+
+void LinePieces::bytes(QByteArrayView bytes) {
+    m_current.append(bytes);
+    if (m_mayCut) m_next.append(bytes);
+}
+
+// The bytes after a possible cut hold no "@", so the current piece's outcome at the cut, and
+// its stand-in, stay good while they flow into it.
+void LinePieces::mayCut() {
+    m_atCut = m_current.outcome();
+    m_next.reset();
+    m_mayCut = true;
+}
+
+void LinePieces::cut() {
+    m_handler(m_current, m_atCut);
+    std::swap(m_current, m_next);
+    m_mayCut = false;
+}
+
+}  // namespace rosterly

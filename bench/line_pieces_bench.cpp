@@ -1,0 +1,69 @@
+// Reading an input's lines and reducing them to the pieces the control gets: the reader alone,
+// each line whole, and every address on a line. Bytes per second over a mail-like input.
+#include <benchmark/benchmark.h>
+
+#include <QBuffer>
+
+#include "input_lines.h"
+#include "line_pieces.h"
+
+using namespace rosterly;
+
+namespace {
+
+// About 64 MB: mostly text, some header lines with several addresses, signatures.
+const QByteArray& mailLikeInput() {
+    static const QByteArray input = [] {
+        const QByteArray block =
+            "From: Ann Example <ann@example.com>\r\n"
+            "To: bob@example.org, Carol <carol@mail.example.net>; dave@x.io\r\n"
+            "Subject: the minutes of the meeting\r\n"
+            "\r\n"
+            "Dear all, please find the minutes below. Questions go to the list\n"
+            "or to me directly. The next meeting is on Tuesday at ten.\n"
+            "Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod\n"
+            "tempor incididunt ut labore et dolore magna aliqua. Ut enim ad minim veniam,\n"
+            "quis nostrud exercitation ullamco laboris nisi ut aliquip ex ea commodo.\n"
+            "-- \n"
+            "Ann Example | ann@example.com | +1 555 0100\n";
+        QByteArray all;
+        while (all.size() < (64 << 20)) all += block;
+        return all;
+    }();
+    return input;
+}
+
+template <class PerPart>
+void readAll(benchmark::State& state, PerPart perPart) {
+    QByteArray data = mailLikeInput();
+    for (auto _ : state) {
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        InputLines lines(buffer);
+        InputLines::Part part;
+        while (lines.nextHolding('@', part) == InputLines::Step::Part) perPart(part);
+    }
+    state.SetBytesProcessed(state.iterations() * data.size());
+}
+
+void readerAlone(benchmark::State& state) {
+    readAll(state, [](const InputLines::Part& part) { benchmark::DoNotOptimize(part.bytes); });
+}
+BENCHMARK(readerAlone)->Unit(benchmark::kMillisecond);
+
+void pieces(benchmark::State& state) {
+    qsizetype handed = 0;
+    LinePieces lines(state.range(0) != 0, [&](const BoundedLine& piece, BoundedLine::Outcome o) {
+        handed += piece.standIn(o).size();
+    });
+    readAll(state, [&](const InputLines::Part& part) {
+        lines.append(part.bytes);
+        if (part.lineEnds) lines.endLine();
+    });
+    benchmark::DoNotOptimize(handed);
+}
+BENCHMARK(pieces)->ArgName("every")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

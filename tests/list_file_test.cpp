@@ -1,0 +1,122 @@
+#include "list_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "platform/rtf_writer.h"
+#include "platform/text_codec.h"
+
+namespace rosterly {
+namespace {
+
+class ListFileTest : public ::testing::Test {
+protected:
+    void record(const QStringList& addresses) {
+        for (const QString& address : addresses) ASSERT_TRUE(accepted.insert(address));
+    }
+    QByteArray contents() const {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+    }
+
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("list.doc"));
+    AcceptedAddresses accepted;
+};
+
+TEST_F(ListFileTest, PlainListIsTheLinesThenEnd) {
+    record({"a@b.cc", "\u00e9t\u00e9@x.fr", "c@d.cc", "\U0001F600@x.cc"});
+    ListFile file(path, ListFile::Format::Plain, accepted);
+    file.addLines(1, 3);
+    file.addLine(0);
+    file.addLine(3);
+    ASSERT_TRUE(file.commit().ok());
+    EXPECT_EQ(contents(),
+              "\xc3\xa9t\xc3\xa9@x.fr\r\nc@d.cc\r\na@b.cc\r\n\xf0\x9f\x98\x80@x.cc\r\n<END>");
+}
+
+TEST_F(ListFileTest, EmptyListIsEndAlone) {
+    ListFile file(path, ListFile::Format::Plain, accepted);
+    file.addLines(0, 0);
+    ASSERT_TRUE(file.commit().ok());
+    EXPECT_EQ(contents(), "<END>");
+}
+
+TEST_F(ListFileTest, RichListIsTheRtfOfTheWholeText) {
+    const QStringList addresses{"a@b.cc", "{x}\\@y.cc", "\u00e9t\u00e9@x.fr", "t\tab@x.cc",
+                                "\U0001F600@x.cc"};
+    record(addresses);
+    ListFile file(path, ListFile::Format::Rich, accepted);
+    file.addLines(0, AcceptedAddresses::Entry(addresses.size()));
+    ASSERT_TRUE(file.commit().ok());
+    EXPECT_EQ(contents(), writeRtf(addresses.join("\r\n") + "\r\n<END>"));
+}
+
+TEST_F(ListFileTest, LoneSurrogatesAreWrittenAsTheTextCodecWritesThem) {
+    const QString lone = QStringLiteral("a") + QChar(char16_t(0xDC00)) + QStringLiteral("@x.cc");
+    record({"b@y.cc", lone});
+    for (const auto format : {ListFile::Format::Plain, ListFile::Format::Rich}) {
+        ListFile file(path, format, accepted);
+        file.addLines(0, 2);
+        ASSERT_TRUE(file.commit().ok());
+        const QString text = QStringLiteral("b@y.cc\r\n") + lone + QStringLiteral("\r\n<END>");
+        EXPECT_EQ(contents(),
+                  format == ListFile::Format::Plain ? encodeText(text) : writeRtf(text));
+    }
+}
+
+TEST_F(ListFileTest, ListLargerThanOneBlockIsWrittenWhole) {
+    QByteArray expected;
+    for (int i = 0; i < 100000; ++i) {
+        const QString address = QStringLiteral("user%1@example.com").arg(i);
+        ASSERT_TRUE(accepted.insert(address));
+        expected += address.toLatin1() + "\r\n";
+    }
+    ListFile file(path, ListFile::Format::Plain, accepted);
+    for (AcceptedAddresses::Entry e = 0; e < 100000; ++e) file.addLine(e);
+    ASSERT_TRUE(file.commit().ok());
+    EXPECT_EQ(contents(), expected + "<END>");
+}
+
+TEST_F(ListFileTest, FailedListLeavesTheOldFileAndSaysWhy) {
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old");
+    old.close();
+    record({"a@b.cc"});
+    {
+        ListFile elsewhere(dir.filePath(QStringLiteral("no/such/list.doc")),
+                           ListFile::Format::Plain, accepted);
+        elsewhere.addLine(0);
+        const Status status = elsewhere.commit();
+        EXPECT_FALSE(status.ok());
+        EXPECT_TRUE(status.message().contains(QStringLiteral("list.doc")));
+    }
+    {
+        ListFile unfinished(path, ListFile::Format::Plain, accepted);
+        unfinished.addLine(0);  // never committed
+    }
+    EXPECT_EQ(contents(), "old");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"list.doc"});
+}
+
+TEST_F(ListFileTest, ReplacedListKeepsItsPermissionsAndNewOneIsReadableByAll) {
+    record({"a@b.cc"});
+    const auto write = [&] {
+        ListFile file(path, ListFile::Format::Plain, accepted);
+        file.addLine(0);
+        return file.commit().ok();
+    };
+    ASSERT_TRUE(write());
+    EXPECT_TRUE(QFile::permissions(path) & QFile::ReadOther);
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(write());
+    EXPECT_EQ(QFile::permissions(path) & (QFile::ReadOther | QFile::ReadGroup), 0);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"list.doc"});
+}
+
+}  // namespace
+}  // namespace rosterly
