@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Peak resident memory of a whole harvest on inputs with very long lines: in the window
-# (harvest_window_bench, offscreen) and in sievan-pipe. Memory must stay bounded whatever the
-# longest line; this records it, with the time taken.
+# (harvest_window_bench, offscreen) and in sievan-pipe; and of a web harvest of a 250 MiB page
+# served on 127.0.0.1. Memory must stay bounded whatever the longest line and however large the
+# page; this records it, with the time taken.
 # Usage: memory_bench.sh BUILD_DIR [SCRATCH_DIR] [RUNS]
 # The inputs (about 2.4 GB) are built in SCRATCH_DIR (default: a fresh temporary directory,
 # removed at the end); RUNS measurements per case (default 3) give the median and the spread.
@@ -10,10 +11,13 @@ set -euo pipefail
 build=${1:?usage: memory_bench.sh BUILD_DIR [SCRATCH_DIR] [RUNS]}
 scratch=${2:-}
 runs=${3:-3}
+temporary=""
 if [ -z "$scratch" ]; then
     scratch=$(mktemp -d)
-    trap 'rm -rf "$scratch"' EXIT
+    temporary=$scratch
 fi
+server=""
+trap '[ -n "$server" ] && kill "$server" 2>/dev/null; [ -n "$temporary" ] && rm -rf "$temporary"' EXIT
 mkdir -p "$scratch"
 window="$build/bin/harvest_window_bench"
 pipe="$build/bin/sievan-pipe"
@@ -66,3 +70,17 @@ for input in text-1g-no-line-end line-200m-at-start line-200m-at-end at-1g; do
     measure "window: $input" /dev/null "$window" "$scratch/$input"
     measure "sievan-pipe: $input" "$scratch/$input" "$pipe"
 done
+
+# A page of 250 MiB with LF line ends and a few thousand distinct addresses, fetched whole.
+mkdir -p "$scratch/site"
+make_input site/page.html $((250 * mib)) awk 'BEGIN {
+    srand(1)
+    for (;;) printf "<p>Write to <a href=\"mailto:person%d@host%d.example.org\">them</a>.</p>\n",
+        int(rand() * 200), int(rand() * 50)
+}'
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server "$port" --bind 127.0.0.1 --directory "$scratch/site" >/dev/null 2>&1 &
+server=$!
+sleep 1
+export no_proxy='*'
+measure "window: web page 250 MiB" /dev/null "$window" "http://127.0.0.1:$port/page.html"

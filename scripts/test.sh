@@ -44,7 +44,7 @@ cmake --build build-fuzz -j"$jobs" --target address_scanner_fuzz sievan_extract_
     seen_text_fuzz
 for fuzzer in address_scanner_fuzz sievan_extract_fuzz bounded_line_fuzz seen_text_fuzz; do
     mkdir -p "$scratch/$fuzzer"
-    build-fuzz/bin/$fuzzer -max_total_time="${FUZZ_SECONDS:-45}" -timeout=10 -rss_limit_mb=2048 \
+    build-fuzz/bin/$fuzzer -max_total_time="${FUZZ_SECONDS:-30}" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 "$scratch/$fuzzer" >"$scratch/$fuzzer.log" 2>&1 ||
         { tail -n 40 "$scratch/$fuzzer.log"; exit 1; }
     echo "$fuzzer: $(grep -m1 'stat::number_of_executed_units' "$scratch/$fuzzer.log") runs, no failure"

@@ -180,11 +180,13 @@ TEST_F(RosterlyCommandLineTest, ReadsSeveralFilesAndDirectoriesAsOneInput) {
     writeFile(tree + "/a/x.txt", "x@a.cc\n");
     writeFile(tree + "/B.txt", "upper@b.cc\r\n");
     ASSERT_TRUE(QFile::link(tree + "/a/x.txt", tree + "/link.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tree + "/b/fifo").constData(), 0600), 0);
     writeFile(inputPath(), "first@f.cc");
     const QString list = workPath(QStringLiteral("list.doc"));
     const Finished finished = rosterly({"-i", inputPath(), "-i", tree, "-o", list});
     EXPECT_EQ(finished.status, 0) << finished.err.toStdString();
-    // B.txt before a/ (byte order), a/x.txt before b/a.txt before b/c/z.txt; the link is skipped.
+    // B.txt before a/ (byte order), a/x.txt before b/a.txt before b/c/z.txt; the link and the
+    // FIFO are skipped.
     EXPECT_EQ(fileBytes(list),
               "first@f.cc\r\nupper@b.cc\r\nx@a.cc\r\na@b.cc\r\nsecond@b.cc\r\nz@z.org\r\n<END>");
 }
