@@ -7,10 +7,8 @@
 // Corpora come from bench/make_corpus_set.sh; name their directory in ROSTERLY_CORPORA (default
 // build/corpora). Each corpus is read up to its first 8 MB of lines holding an '@'.
 #include "address_scanner.h"
-#include "com/ptr.h"
-#include "com/variant_value.h"
 #include "seen_text.h"
-#include "sievan.h"
+#include "sievan_driver.h"
 
 #include <benchmark/benchmark.h>
 
@@ -72,32 +70,6 @@ Corpus readCorpus(const std::filesystem::path& path) {
     return corpus;
 }
 
-// A control driven as the program drives it.
-class Harvest {
-public:
-    Harvest() {
-        corvell::Sievan::Create(IID_IDispatch, m_control.out());
-        m_control.as<IPersistPropertyBag>(IID_IPersistPropertyBag)->InitNew();
-    }
-    void extract(std::u16string_view line) {
-        com::Variant input{std::u16string(line)};
-        com::Variant output;
-        call(DISPID_SIEVAN_ADDRESS, DISPATCH_PROPERTYPUT, &input, nullptr);
-        call(DISPID_SIEVAN_EXTRACT, DISPATCH_METHOD, nullptr, nullptr);
-        call(DISPID_SIEVAN_ADDRESS, DISPATCH_PROPERTYGET, nullptr, &output);
-        benchmark::DoNotOptimize(output.text().size());
-    }
-
-private:
-    void call(DISPID member, WORD flags, VARIANT* argument, VARIANT* result) {
-        DISPID named = DISPID_PROPERTYPUT;
-        DISPPARAMS params{argument, argument ? &named : nullptr, argument ? 1u : 0u,
-                          argument ? 1u : 0u};
-        m_control->Invoke(member, GUID_NULL, 0, flags, &params, result, nullptr, nullptr);
-    }
-    com::Ptr<IDispatch> m_control;
-};
-
 // The i-th of `count` distinct addresses of another shape than any corpus's.
 std::u16string fillerAddress(std::size_t i) {
     char buffer[64];
@@ -122,7 +94,7 @@ void BM_Extract(benchmark::State& state, const Corpus* corpus) {
         state.SkipWithError("corpus missing or without addresses");
         return;
     }
-    Harvest harvest;
+    SievanDriver harvest;
     for (std::size_t i = 0, n = static_cast<std::size_t>(state.range(0)); i < n; ++i) {
         harvest.extract(fillerAddress(i));
     }

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "com/ptr.h"
-#include "com/variant_value.h"
-#include "sievan.h"
+#include "sievan_driver.h"
 
 namespace {
 
@@ -31,34 +29,9 @@ std::vector<std::u16string> typicalLines(std::size_t count, unsigned seed) {
     return lines;
 }
 
-class Harvest {
-public:
-    Harvest() {
-        corvell::Sievan::Create(IID_IDispatch, m_control.out());
-        m_control.as<IPersistPropertyBag>(IID_IPersistPropertyBag)->InitNew();
-    }
-    std::u16string extract(const std::u16string& line) {
-        com::Variant input(line);
-        com::Variant output;
-        call(DISPID_SIEVAN_ADDRESS, DISPATCH_PROPERTYPUT, &input, nullptr);
-        call(DISPID_SIEVAN_EXTRACT, DISPATCH_METHOD, nullptr, nullptr);
-        call(DISPID_SIEVAN_ADDRESS, DISPATCH_PROPERTYGET, nullptr, &output);
-        return std::u16string(output.text());
-    }
-
-private:
-    void call(DISPID member, WORD flags, VARIANT* argument, VARIANT* result) {
-        DISPID named = DISPID_PROPERTYPUT;
-        DISPPARAMS params{argument, argument ? &named : nullptr, argument ? 1u : 0u,
-                          argument ? 1u : 0u};
-        m_control->Invoke(member, GUID_NULL, 0, flags, &params, result, nullptr, nullptr);
-    }
-    com::Ptr<IDispatch> m_control;
-};
-
 void BM_ExtractTypicalLine(benchmark::State& state) {
     const auto lines = typicalLines(4096, 1);
-    Harvest harvest;
+    SievanDriver harvest;
     std::size_t i = 0;
     for (auto _ : state) benchmark::DoNotOptimize(harvest.extract(lines[i++ & 4095]));
 }
@@ -66,7 +39,7 @@ BENCHMARK(BM_ExtractTypicalLine)->Repetitions(5)->ReportAggregatesOnly(true);
 
 // The duplicate test must cost the same however much the control has seen.
 void BM_ExtractAfterRecorded(benchmark::State& state) {
-    Harvest harvest;
+    SievanDriver harvest;
     for (const auto& line : typicalLines(state.range(0), 2)) harvest.extract(line);
     const auto lines = typicalLines(4096, 3);
     std::size_t i = 0;
