@@ -88,12 +88,7 @@ private:
 
 SeenText::SeenText() : m_cells(kLeft.size() * kRight.size()) {}
 
-seen_text_detail::PositionMultimap& SeenText::cell(std::size_t left, std::size_t right) {
-    return m_cells[left * kRight.size() + right];
-}
-
-const seen_text_detail::PositionMultimap& SeenText::cell(std::size_t left,
-                                                         std::size_t right) const {
+seen_text_detail::PositionMultimap& SeenText::cell(std::size_t left, std::size_t right) const {
     return m_cells[left * kRight.size() + right];
 }
 
@@ -116,7 +111,8 @@ void SeenText::append(std::u16string_view piece) {
     if (!piece.empty() && piece.size() <= kMaxIndexedPiece) {
         Evicted unused;
         m_pieces.reserve(1);
-        m_pieces.insert(pieceKey(piece), static_cast<std::uint32_t>(size()), unused);
+        m_pieces.insert(pieceKey(piece), static_cast<std::uint32_t>(size()), unused,
+                        seen_text_detail::PositionMultimap::Crowds::Dropped);
     }
     for (std::size_t at = 0; at < piece.size(); at += kChunk) {
         appendChunk(piece.substr(at, kChunk));
@@ -166,31 +162,46 @@ void SeenText::fileAt(std::uint32_t at) {
 
 // Files the '@' at `at` in the cell (kLeft[left], kRight[right]), or, where that cell is crowded,
 // in its finer cells; a cell that becomes crowded hands its '@'s on to its finer cells as well.
+// The cells of the left walk, (left, 0), keep their crowds, so that the right walk from one of
+// them can be laid out when a needle first needs it (branch()); until then it is not filed.
 void SeenText::file(std::uint32_t at, Context& context, std::size_t left, std::size_t right,
-                    bool rightOnly) {
+                    bool rightOnly) const {
     Evicted evicted;
-    cell(left, right).reserve(1);
-    const auto filed = cell(left, right).insert(context.key(left, right), at, evicted);
+    auto& filedIn = cell(left, right);
+    filedIn.reserve(1);
+    const auto crowds = rightOnly ? seen_text_detail::PositionMultimap::Crowds::Dropped
+                                  : seen_text_detail::PositionMultimap::Crowds::Kept;
+    const auto filed = filedIn.insert(context.key(left, right), at, evicted, crowds);
     if (!filed.crowded) return;
-    fileFiner(at, context, left, right, rightOnly);
+    fileFiner(at, context, left, right, rightOnly, filed.branched);
     for (std::uint32_t i = 0; i < filed.evictions; ++i) {
         const std::uint32_t other = evicted[i];
         Context otherContext(m_text, other);
-        fileFiner(other, otherContext, left, right, rightOnly);
+        fileFiner(other, otherContext, left, right, rightOnly, filed.branched);
     }
 }
 
 // The finer cells of a crowded one, as a needle's walk reaches them: one unit more on the left
-// while the walk has only widened leftwards, and the next width on the right.
+// while the walk has only widened leftwards, and the next width on the right where the walk
+// turns right (always, once it has turned; from the left walk only where it has branched).
 void SeenText::fileFiner(std::uint32_t at, Context& context, std::size_t left, std::size_t right,
-                         bool rightOnly) {
+                         bool rightOnly, bool branched) const {
     const bool leftwards = !rightOnly && left + 1 < kLeft.size() && at >= kLeft[left + 1];
-    const bool rightwards = right + 1 < kRight.size();
+    const bool rightwards = (rightOnly || branched) && right + 1 < kRight.size();
     // Both cells are looked up at once, so their cache misses overlap.
     if (leftwards) cell(left + 1, right).prefetch(context.key(left + 1, right));
     if (rightwards) cell(left, right + 1).prefetch(context.key(left, right + 1));
     if (leftwards) file(at, context, left + 1, right, false);
     if (rightwards) file(at, context, left, right + 1, true);
+}
+
+// Lays out the right walk from the crowded cell (left, 0) under `key`: every '@' it keeps is filed
+// in (left, 1) and on, and from now on so is every '@' that joins it.
+void SeenText::branch(std::size_t left, std::uint64_t key) const {
+    cell(left, 0).branch(key, [&](std::uint32_t at) {
+        Context context(m_text, at);
+        file(at, context, left, 1, true);
+    });
 }
 
 // The first cells of a walk are looked up together, so their cache misses overlap.
@@ -232,6 +243,9 @@ bool SeenText::contains(std::u16string_view needle) const {
         if (!rightOnly && left + 1 < kLeft.size() && at >= kLeft[left + 1]) {
             ++left;
         } else if (right + 1 < kRight.size() && rightSize >= kRight[right + 1]) {
+            if (!rightOnly && !found.branched && !layOutRightWalk(left, context.key(left, 0))) {
+                return isWholePiece(needle) || containsExactly(needle);
+            }
             ++right;
             rightOnly = true;
         } else {
@@ -240,6 +254,18 @@ bool SeenText::contains(std::u16string_view needle) const {
             return occursAt(needle, at, found.single) || isWholePiece(needle) ||
                    containsExactly(needle);
         }
+    }
+}
+
+// Branches the cell for a needle's walk; false when memory ran out on the way, and the cells no
+// longer answer for the text.
+bool SeenText::layOutRightWalk(std::size_t left, std::uint64_t key) const {
+    try {
+        branch(left, key);
+        return true;
+    } catch (const std::bad_alloc&) {
+        m_cellsIncomplete = true;
+        return false;
     }
 }
 

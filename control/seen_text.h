@@ -25,7 +25,9 @@ namespace corvell {
 // context, and once a cell holds more than a few dozen different '@'s, they move on into finer
 // cells: one unit more on the left and, separately, more on the right. A lookup walks from the
 // coarsest cell of the needle towards finer ones as long as its cells are crowded and the needle
-// is long enough, and checks the few '@'s of the first cell that is not crowded against the text:
+// is long enough, and checks the few '@'s of the first cell that is not crowded against the text.
+// Most needles never turn right before the left walk ends, so a crowded cell of the left walk
+// keeps its '@'s and lays out its right walk only for the first needle that turns there:
 // a step costs a few cache misses however long the text is, however many addresses share a
 // domain or a local part. A needle that ends inside a crowded cell is checked against the one
 // '@' that cell keeps (such crowds mostly share the whole needle), then looked up as a whole
@@ -56,16 +58,18 @@ public:
 
 private:
     class Context;
-    seen_text_detail::PositionMultimap& cell(std::size_t left, std::size_t right);
-    const seen_text_detail::PositionMultimap& cell(std::size_t left, std::size_t right) const;
+    seen_text_detail::PositionMultimap& cell(std::size_t left, std::size_t right) const;
     using Evicted = std::uint32_t[seen_text_detail::PositionMultimap::kCap];
 
     void appendChunk(std::u16string_view chunk);
     void fileAt(std::uint32_t at);
+    // Filing changes only the index, and contains() lays out parts of it on first need.
     void file(std::uint32_t at, Context& context, std::size_t left, std::size_t right,
-              bool rightOnly);
+              bool rightOnly) const;
     void fileFiner(std::uint32_t at, Context& context, std::size_t left, std::size_t right,
-                   bool rightOnly);
+                   bool rightOnly, bool branched) const;
+    void branch(std::size_t left, std::uint64_t key) const;
+    bool layOutRightWalk(std::size_t left, std::uint64_t key) const;
     void prefetchLeftPath(Context& context, std::size_t at) const;
     bool occursAt(std::u16string_view needle, std::size_t leftSize, std::size_t at) const;
     bool isWholePiece(std::u16string_view needle) const;
@@ -74,14 +78,14 @@ private:
     CompactText m_text;
     // The '@'s of the text by context, one table per cell: a key is known by part of its hash
     // only, and the keys that share a list must be of one cell.
-    std::vector<seen_text_detail::PositionMultimap> m_cells;
+    mutable std::vector<seen_text_detail::PositionMultimap> m_cells;
     // Start positions of the appended pieces, by a hash of the whole piece.
     seen_text_detail::PositionMultimap m_pieces;
     // The '@'s not filed yet: too few units follow them for the widest cell.
     std::array<std::uint32_t, 64> m_pending{};
     std::size_t m_pendingCount = 0;
     // Filing ran out of memory: answers come from the exact fallback until the next reset.
-    bool m_cellsIncomplete = false;
+    mutable bool m_cellsIncomplete = false;
     mutable std::unique_ptr<SuffixAutomaton> m_automaton;  // knows a prefix of m_text
     mutable std::size_t m_fallbacks = 0;
     // Units read by direct searches standing in for the automaton; see containsExactly().
