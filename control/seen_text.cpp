@@ -225,6 +225,8 @@ bool SeenText::contains(std::u16string_view needle) const {
     for (std::size_t i = 0; i < m_pendingCount; ++i) {
         if (occursAt(needle, at, m_pending[i])) return true;
     }
+    // Most needles of a harvest repeat an address: one lookup, before the walk's few.
+    if (isWholePiece(needle)) return true;
     Context context(needle, at);
     std::size_t left = 0, right = 0;
     bool rightOnly = false;
