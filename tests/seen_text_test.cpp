@@ -394,6 +394,34 @@ TEST(SeenTextPiecesTest, RepeatsBehindACrowdedKeyAvoidTheFallback) {
     EXPECT_TRUE(seen.contains(u"bzz@gnu.org"));  // inside the pieces, not a piece: exact answer
 }
 
+// A needle with one unit before its '@' turns right at once, inside a crowd of addresses sharing
+// that unit and the start of their domains; the addresses that join the crowd afterwards must be
+// found the same way, and neither needs the exact fallback.
+TEST(SeenTextPiecesTest, ShortLocalPartsTurnRightInsideACrowdBeforeAndAfterItsFirstTurn) {
+    SeenText seen;
+    const auto address = [](int i) {
+        const std::string number = std::to_string(i);
+        return u"k" + std::u16string(number.begin(), number.end()) + u"a@zz" +
+               std::u16string(number.begin(), number.end()) + u".org";
+    };
+    const auto tail = [](int i) {
+        const std::string number = std::to_string(i);
+        return u"a@zz" + std::u16string(number.begin(), number.end()) + u".org";
+    };
+    for (int i = 0; i < 200; ++i) seen.append(address(i));
+    EXPECT_TRUE(seen.contains(tail(5)));
+    EXPECT_FALSE(seen.contains(tail(999)));
+    for (int i = 200; i < 400; ++i) {
+        ASSERT_FALSE(seen.contains(address(i)));
+        seen.append(address(i));
+    }
+    for (int i = 0; i < 400; i += 7) EXPECT_TRUE(seen.contains(tail(i))) << i;
+    EXPECT_FALSE(seen.contains(tail(400)));
+    EXPECT_FALSE(seen.contains(u"b@zz1.org"));
+    EXPECT_EQ(seen.fallbackQueries(), 0u);
+    EXPECT_FALSE(seen.exactIndexBuilt());
+}
+
 }  // namespace
 }  // namespace corvell
 
