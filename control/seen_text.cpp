@@ -219,14 +219,14 @@ bool SeenText::contains(std::u16string_view needle) const {
     if (needle.size() > size()) return false;
     const std::size_t at = needle.find(u'@');
     const std::size_t rightSize = at == needle.npos ? 0 : needle.size() - at - 1;
+    // Most needles of a harvest repeat an address: one lookup, before the walk's few.
+    if (isWholePiece(needle)) return true;
     if (m_cellsIncomplete || at == needle.npos || at < kLeft[0] || rightSize < kRight[0]) {
-        return isWholePiece(needle) || containsExactly(needle);
+        return containsExactly(needle);
     }
     for (std::size_t i = 0; i < m_pendingCount; ++i) {
         if (occursAt(needle, at, m_pending[i])) return true;
     }
-    // Most needles of a harvest repeat an address: one lookup, before the walk's few.
-    if (isWholePiece(needle)) return true;
     Context context(needle, at);
     std::size_t left = 0, right = 0;
     bool rightOnly = false;
@@ -246,15 +246,14 @@ bool SeenText::contains(std::u16string_view needle) const {
             ++left;
         } else if (right + 1 < kRight.size() && rightSize >= kRight[right + 1]) {
             if (!rightOnly && !found.branched && !layOutRightWalk(left, context.key(left, 0))) {
-                return isWholePiece(needle) || containsExactly(needle);
+                return containsExactly(needle);
             }
             ++right;
             rightOnly = true;
         } else {
             // The needle ends inside a crowded cell: the crowd often shares the whole needle (a
-            // suffix of many local parts), else a repeated address is found as a whole piece.
-            return occursAt(needle, at, found.single) || isWholePiece(needle) ||
-                   containsExactly(needle);
+            // suffix of many local parts).
+            return occursAt(needle, at, found.single) || containsExactly(needle);
         }
     }
 }

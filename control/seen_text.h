@@ -18,23 +18,25 @@ namespace corvell {
 // with a literal substring-containment query. Every code unit (0 to 0xFFFF, including '*', '?',
 // '#', '[' and 0) matches only itself.
 //
-// The text is kept as it is, one byte per unit while no unit is above 0xFF. A needle shaped like
-// an address (an '@' with a unit before it and two after it) can only occur where the text has
-// an '@'; those '@'s are filed in a table of context cells. A cell is a window of `left` units
-// before an '@' and `right` units after it; every '@' is filed in the coarsest cell of its
-// context, and once a cell holds more than a few dozen different '@'s, they move on into finer
-// cells: one unit more on the left and, separately, more on the right. A lookup walks from the
-// coarsest cell of the needle towards finer ones as long as its cells are crowded and the needle
-// is long enough, and checks the few '@'s of the first cell that is not crowded against the text.
-// Most needles never turn right before the left walk ends, so a crowded cell of the left walk
-// keeps its '@'s and lays out its right walk only for the first needle that turns there:
-// a step costs a few cache misses however long the text is, however many addresses share a
-// domain or a local part. A needle that ends inside a crowded cell is checked against the one
-// '@' that cell keeps (such crowds mostly share the whole needle), then looked up as a whole
-// appended piece (repeats of long addresses). Whatever is left (needles without '@', or crowds
-// the cells cannot tell apart) is answered by a direct search of the text while such searches have read
-// the text no more than a few times over, and after that by an exact suffix automaton, built
-// then and brought up to date only when needed again. Memory grows linearly with the text.
+// The text is kept as it is, one byte per unit while no unit is above 0xFF. Every appended piece
+// is filed by a hash of the whole piece, so a repeated address is found with one lookup.
+//
+// A needle shaped like an address (an '@' with a unit before it and two after it) can only occur
+// where the text has an '@'; those '@'s are filed in a table of context cells. A cell is a window
+// of `left` units before an '@' and `right` units after it; every '@' is filed in the coarsest
+// cell of its context, and once a cell holds more than a few dozen different '@'s, they move on
+// into finer cells: one unit more on the left and, separately, more on the right. A lookup walks
+// from the coarsest cell of the needle towards finer ones as long as its cells are crowded and
+// the needle is long enough, and checks the few '@'s of the first cell that is not crowded
+// against the text: a step costs a few cache misses however long the text is, however many
+// addresses share a domain or a local part. Most needles never turn right before the left walk
+// ends, so a crowded cell of the left walk keeps its '@'s and lays out its right walk only for
+// the first needle that turns there. A needle that ends inside a crowded cell is checked against
+// one '@' of that cell (such crowds mostly share the whole needle). Whatever is left (needles
+// without '@', or crowds the cells cannot tell apart) is answered by a direct search of the text
+// while such searches have read the text no more than a few times over, and after that by an
+// exact suffix automaton, built then and brought up to date only when needed again. Memory grows
+// linearly with the text.
 //
 // The text is limited to 2^31 - 2 code units (index width); a longer append throws
 // std::length_error before changing anything. If memory runs out during append(), the text keeps
