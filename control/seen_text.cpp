@@ -37,9 +37,7 @@ std::uint64_t cellKey(std::size_t left, std::size_t right, std::uint64_t leftHas
 }
 
 std::uint64_t pieceKey(std::u16string_view piece) {
-    std::uint64_t h = com::kHashStart;
-    for (char16_t c : piece) h = com::hashStep(h, c);
-    return com::mixBits(h);
+    return com::hashBytes(piece.data(), piece.size() * sizeof(char16_t), com::kHashStart);
 }
 }  // namespace
 

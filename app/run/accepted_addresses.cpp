@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "com/hash_mix.h"
 #include "platform/text_codec.h"
 
 namespace rosterly {
@@ -12,8 +13,9 @@ namespace {
 
 constexpr uint64_t kMaxEntries = EntryIndex::kNone;
 
+// Starting from the program's random seed keeps a crafted input from knowing which lines collide.
 uint64_t hashOf(QByteArrayView line) {
-    return qHashBits(line.data(), size_t(line.size()), size_t(QHashSeed::globalSeed()));
+    return com::hashBytes(line.data(), size_t(line.size()), uint64_t(QHashSeed::globalSeed()));
 }
 
 // Writes `value` as UTF-8 at `to`; returns the end.
