@@ -256,16 +256,17 @@ bool SeenText::contains(std::u16string_view needle) const {
     }
 }
 
-// Branches the cell for a needle's walk; false when memory ran out on the way, and the cells no
+// Branches the cell for a needle's walk; false when room ran out on the way, and the cells no
 // longer answer for the text.
 bool SeenText::layOutRightWalk(std::size_t left, std::uint64_t key) const {
     try {
         branch(left, key);
         return true;
     } catch (const std::bad_alloc&) {
-        m_cellsIncomplete = true;
-        return false;
+    } catch (const std::length_error&) {  // a table's index width is used up
     }
+    m_cellsIncomplete = true;
+    return false;
 }
 
 bool SeenText::occursAt(std::u16string_view needle, std::size_t leftSize, std::size_t at) const {
