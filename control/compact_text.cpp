@@ -72,6 +72,15 @@ bool CompactText::equalsAt(std::size_t at, std::u16string_view needle) const {
     return true;
 }
 
+std::size_t CompactText::find(char16_t unit, std::size_t from) const {
+    if (from >= size()) return size();
+    if (m_wide) return std::min(std::u16string_view(m_units16).find(unit, from), size());
+    if (unit > 0xFF) return size();
+    const void* found = std::memchr(m_units8.data() + from, unit, m_units8.size() - from);
+    return found ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - m_units8.data())
+                 : size();
+}
+
 bool CompactText::contains(std::u16string_view needle) const {
     if (needle.empty()) return true;
     if (m_wide) return std::u16string_view(m_units16).find(needle) != std::u16string_view::npos;

@@ -22,6 +22,8 @@ public:
 
     // Whether `needle` stands in the text at `at` (at + needle.size() <= size()).
     bool equalsAt(std::size_t at, std::u16string_view needle) const;
+    // The first position from `from` on that holds `unit`, or size() if there is none.
+    std::size_t find(char16_t unit, std::size_t from) const;
     // Whether `needle` occurs anywhere in the text (a direct search; the empty needle does).
     bool contains(std::u16string_view needle) const;
     // Calls f(unit) for the units [from, to) in order; returns f's final state.

@@ -24,14 +24,11 @@ PositionMultimap::Candidates PositionMultimap::find(std::uint64_t hash) const {
         const Slot& slot = m_slots[i];
         if (slot.data == kEmpty) return {nullptr, 0, 0, false, false};
         if ((slot.tag & ~kMarks) != tag) continue;
-        const bool listed = (slot.data & kListFlag) != 0;
-        const std::uint32_t bucket = slot.data & ~kListFlag;
         if ((slot.tag & kCrowdedTag) != 0) {
-            if (!listed) return {nullptr, slot.data - 1, 0, true, false};
-            const std::uint32_t last = m_lists[bucket + 2 + m_lists[bucket + 1] - 1];
-            return {nullptr, last, 0, true, (slot.tag & kBranchedTag) != 0};
+            return {nullptr, slot.data - 1, 0, true, (slot.tag & kBranchedTag) != 0};
         }
-        if (!listed) return {nullptr, slot.data - 1, 1, false, false};
+        if ((slot.data & kListFlag) == 0) return {nullptr, slot.data - 1, 1, false, false};
+        const std::uint32_t bucket = slot.data & ~kListFlag;
         return {&m_lists[bucket + 1], 0, m_lists[bucket], false, false};
     }
 }
@@ -70,24 +67,27 @@ PositionMultimap::Slot& PositionMultimap::slotFor(std::uint32_t tag) noexcept {
 }
 
 PositionMultimap::Filed PositionMultimap::insert(std::uint64_t hash, std::uint32_t position,
-                                                 std::uint32_t (&evicted)[kCap],
-                                                 Crowds crowds) noexcept {
+                                                 std::uint32_t (&evicted)[kCap]) noexcept {
     Slot& slot = slotFor(tagOf(hash));
     if (slot.data == kEmpty) {
         slot = Slot{tagOf(hash), position + 1};
         ++m_used;
         return {false, 0, false};
     }
-    if ((slot.tag & kCrowdedTag) != 0) {
-        if ((slot.data & kListFlag) != 0) addToCrowd(slot, position);
-        return {true, 0, (slot.tag & kBranchedTag) != 0};
-    }
-    return addToList(slot, position, evicted, crowds);
+    if ((slot.tag & kCrowdedTag) != 0) return {true, 0, (slot.tag & kBranchedTag) != 0};
+    return addToList(slot, position, evicted);
+}
+
+bool PositionMultimap::markBranched(std::uint64_t hash) noexcept {
+    if (m_used == 0) return false;
+    Slot& slot = slotFor(tagOf(hash));
+    if ((slot.tag & kCrowdedTag) == 0) return false;
+    slot.tag |= kBranchedTag;
+    return true;
 }
 
 PositionMultimap::Filed PositionMultimap::addToList(Slot& slot, std::uint32_t position,
-                                                    std::uint32_t (&evicted)[kCap],
-                                                    Crowds crowds) noexcept {
+                                                    std::uint32_t (&evicted)[kCap]) noexcept {
     if ((slot.data & kListFlag) == 0) {
         const std::uint32_t bucket = m_lists.allocate(classFor(3));
         m_lists[bucket] = 2;
@@ -99,22 +99,11 @@ PositionMultimap::Filed PositionMultimap::addToList(Slot& slot, std::uint32_t po
     std::uint32_t bucket = slot.data & ~kListFlag;
     const std::uint32_t count = m_lists[bucket];
     if (count == kCap) {
+        // Such a key is never looked through again, so its positions are handed back and let go.
         for (std::uint32_t i = 0; i < kCap; ++i) evicted[i] = m_lists[bucket + 1 + i];
+        m_lists.release(bucket, classFor(kCap + 1));
         slot.tag |= kCrowdedTag;
-        if (crowds == Crowds::Dropped) {
-            // Such a key is never looked through again, so its positions are let go.
-            m_lists.release(bucket, classFor(kCap + 1));
-            slot.data = evicted[0] + 1;
-        } else {
-            // The list's own bucket becomes the first chunk of the chain.
-            static_assert(kCap + 1 == 1u << kChunkClass && kCap > kChunkRoom);
-            m_lists[bucket] = kNoChunk;
-            m_lists[bucket + 1] = kChunkRoom;
-            for (std::uint32_t i = 0; i < kChunkRoom; ++i) m_lists[bucket + 2 + i] = evicted[i];
-            slot.data = kListFlag | bucket;
-            for (std::uint32_t i = kChunkRoom; i < kCap; ++i) addToCrowd(slot, evicted[i]);
-            addToCrowd(slot, position);
-        }
+        slot.data = evicted[0] + 1;
         return {true, kCap, false};
     }
     if (std::has_single_bit(count + 1)) {  // the bucket is full
@@ -127,24 +116,6 @@ PositionMultimap::Filed PositionMultimap::addToList(Slot& slot, std::uint32_t po
     m_lists[bucket + 1 + count] = position;
     m_lists[bucket] = count + 1;
     return {false, 0, false};
-}
-
-void PositionMultimap::addToCrowd(Slot& slot, std::uint32_t position) noexcept {
-    std::uint32_t chunk = slot.data & ~kListFlag;
-    if (m_lists[chunk + 1] == kChunkRoom) {
-        chunk = newChunk(chunk);
-        slot.data = kListFlag | chunk;
-    }
-    const std::uint32_t count = m_lists[chunk + 1];
-    m_lists[chunk + 2 + count] = position;
-    m_lists[chunk + 1] = count + 1;
-}
-
-std::uint32_t PositionMultimap::newChunk(std::uint32_t previous) noexcept {
-    const std::uint32_t chunk = m_lists.allocate(kChunkClass);
-    m_lists[chunk] = previous;
-    m_lists[chunk + 1] = 0;
-    return chunk;
 }
 
 void PositionMultimap::clear() {

@@ -99,6 +99,8 @@ void SeenText::reset(std::u16string_view initial) {
     m_automaton.reset();
     m_fallbacks = 0;
     m_scannedUnits = 0;
+    m_branchReads = 0;
+    m_rightWalksEverywhere = false;
     append(initial);
 }
 
@@ -109,8 +111,7 @@ void SeenText::append(std::u16string_view piece) {
     if (!piece.empty() && piece.size() <= kMaxIndexedPiece) {
         Evicted unused;
         m_pieces.reserve(1);
-        m_pieces.insert(pieceKey(piece), static_cast<std::uint32_t>(size()), unused,
-                        seen_text_detail::PositionMultimap::Crowds::Dropped);
+        m_pieces.insert(pieceKey(piece), static_cast<std::uint32_t>(size()), unused);
     }
     for (std::size_t at = 0; at < piece.size(); at += kChunk) {
         appendChunk(piece.substr(at, kChunk));
@@ -152,7 +153,7 @@ void SeenText::appendChunk(std::u16string_view chunk) {
     }
 }
 
-void SeenText::fileAt(std::uint32_t at) {
+void SeenText::fileAt(std::uint32_t at) const {
     if (at < kLeft[0]) return;  // no needle with a unit before its '@' can stand here
     Context context(m_text, at);
     file(at, context, 0, 0, false);
@@ -160,22 +161,19 @@ void SeenText::fileAt(std::uint32_t at) {
 
 // Files the '@' at `at` in the cell (kLeft[left], kRight[right]), or, where that cell is crowded,
 // in its finer cells; a cell that becomes crowded hands its '@'s on to its finer cells as well.
-// The cells of the left walk, (left, 0), keep their crowds, so that the right walk from one of
-// them can be laid out when a needle first needs it (branch()); until then it is not filed.
 void SeenText::file(std::uint32_t at, Context& context, std::size_t left, std::size_t right,
                     bool rightOnly) const {
     Evicted evicted;
     auto& filedIn = cell(left, right);
     filedIn.reserve(1);
-    const auto crowds = rightOnly ? seen_text_detail::PositionMultimap::Crowds::Dropped
-                                  : seen_text_detail::PositionMultimap::Crowds::Kept;
-    const auto filed = filedIn.insert(context.key(left, right), at, evicted, crowds);
+    const auto filed = filedIn.insert(context.key(left, right), at, evicted);
     if (!filed.crowded) return;
-    fileFiner(at, context, left, right, rightOnly, filed.branched);
+    const bool branched = filed.branched || m_rightWalksEverywhere;
+    fileFiner(at, context, left, right, rightOnly, branched);
     for (std::uint32_t i = 0; i < filed.evictions; ++i) {
         const std::uint32_t other = evicted[i];
         Context otherContext(m_text, other);
-        fileFiner(other, otherContext, left, right, rightOnly, filed.branched);
+        fileFiner(other, otherContext, left, right, rightOnly, branched);
     }
 }
 
@@ -193,13 +191,39 @@ void SeenText::fileFiner(std::uint32_t at, Context& context, std::size_t left, s
     if (rightwards) file(at, context, left, right + 1, true);
 }
 
-// Lays out the right walk from the crowded cell (left, 0) under `key`: every '@' it keeps is filed
-// in (left, 1) and on, and from now on so is every '@' that joins it.
+// Lays out the right walk from the crowded cell (left, 0) under `key`; from now on every '@' that
+// joins that cell is filed down the walk as well. A crowded cell keeps none of its '@'s, so they
+// are found again in the text: every filed '@' with that context. Such reads may add up to a few
+// times the text; after that, every crowded cell of the left walk lays out its right walk as it
+// fills, and the cells are filed anew that way, so the work stays linear in the text.
 void SeenText::branch(std::size_t left, std::uint64_t key) const {
-    cell(left, 0).branch(key, [&](std::uint32_t at) {
+    if (m_branchReads + size() > kBranchReadBudget * size()) {
+        fileWithRightWalksEverywhere();
+        return;
+    }
+    m_branchReads += size();
+    auto& crowded = cell(left, 0);
+    crowded.markBranched(key);
+    for (std::size_t at = m_text.find(u'@', kLeft[left]); at < filedEnd();
+         at = m_text.find(u'@', at + 1)) {
         Context context(m_text, at);
-        file(at, context, left, 1, true);
-    });
+        if (context.key(left, 0) != key) continue;
+        file(static_cast<std::uint32_t>(at), context, left, 1, true);
+    }
+}
+
+// Files every '@' of the text anew, with the right walks of every crowded cell laid out.
+void SeenText::fileWithRightWalksEverywhere() const {
+    for (auto& cell : m_cells) cell.clear();
+    m_rightWalksEverywhere = true;
+    for (std::size_t at = m_text.find(u'@', 0); at < filedEnd(); at = m_text.find(u'@', at + 1)) {
+        fileAt(static_cast<std::uint32_t>(at));
+    }
+}
+
+// The '@'s before this are filed; those from here on wait for more text (m_pending).
+std::size_t SeenText::filedEnd() const {
+    return size() > kWidestRight ? size() - kWidestRight : 0;
 }
 
 // The first cells of a walk are looked up together, so their cache misses overlap.
@@ -243,7 +267,8 @@ bool SeenText::contains(std::u16string_view needle) const {
         if (!rightOnly && left + 1 < kLeft.size() && at >= kLeft[left + 1]) {
             ++left;
         } else if (right + 1 < kRight.size() && rightSize >= kRight[right + 1]) {
-            if (!rightOnly && !found.branched && !layOutRightWalk(left, context.key(left, 0))) {
+            const bool laidOut = rightOnly || found.branched || m_rightWalksEverywhere;
+            if (!laidOut && !layOutRightWalk(left, context.key(left, 0))) {
                 return containsExactly(needle);
             }
             ++right;

@@ -30,13 +30,13 @@ namespace corvell {
 // the needle is long enough, and checks the few '@'s of the first cell that is not crowded
 // against the text: a step costs a few cache misses however long the text is, however many
 // addresses share a domain or a local part. Most needles never turn right before the left walk
-// ends, so a crowded cell of the left walk keeps its '@'s and lays out its right walk only for
-// the first needle that turns there. A needle that ends inside a crowded cell is checked against
-// one '@' of that cell (such crowds mostly share the whole needle). Whatever is left (needles
-// without '@', or crowds the cells cannot tell apart) is answered by a direct search of the text
-// while such searches have read the text no more than a few times over, and after that by an
-// exact suffix automaton, built then and brought up to date only when needed again. Memory grows
-// linearly with the text.
+// ends, so a crowded cell of the left walk lays out its right walk only for the first needle
+// that turns there, finding its '@'s again in the text. A needle that ends inside a crowded cell
+// is checked against one '@' of that cell (such crowds mostly share the whole needle). Whatever
+// is left (needles without '@', or crowds the cells cannot tell apart) is answered by a direct
+// search of the text while such searches have read the text no more than a few times over, and
+// after that by an exact suffix automaton, built then and brought up to date only when needed
+// again. Memory grows linearly with the text.
 //
 // The text is limited to 2^31 - 2 code units (index width); a longer append throws
 // std::length_error before changing anything. If memory runs out during append(), the text keeps
@@ -56,6 +56,7 @@ public:
     // Diagnostics: whether the exact fallback exists, and how many contains() calls since the
     // last reset were answered without the cells.
     bool exactIndexBuilt() const { return m_automaton != nullptr; }
+    bool rightWalksEverywhere() const { return m_rightWalksEverywhere; }
     std::size_t fallbackQueries() const { return m_fallbacks; }
 
 private:
@@ -64,13 +65,15 @@ private:
     using Evicted = std::uint32_t[seen_text_detail::PositionMultimap::kCap];
 
     void appendChunk(std::u16string_view chunk);
-    void fileAt(std::uint32_t at);
+    void fileAt(std::uint32_t at) const;
     // Filing changes only the index, and contains() lays out parts of it on first need.
     void file(std::uint32_t at, Context& context, std::size_t left, std::size_t right,
               bool rightOnly) const;
     void fileFiner(std::uint32_t at, Context& context, std::size_t left, std::size_t right,
                    bool rightOnly, bool branched) const;
     void branch(std::size_t left, std::uint64_t key) const;
+    void fileWithRightWalksEverywhere() const;
+    std::size_t filedEnd() const;
     bool layOutRightWalk(std::size_t left, std::uint64_t key) const;
     void prefetchLeftPath(Context& context, std::size_t at) const;
     bool occursAt(std::u16string_view needle, std::size_t leftSize, std::size_t at) const;
@@ -93,6 +96,11 @@ private:
     // Units read by direct searches standing in for the automaton; see containsExactly().
     static constexpr std::size_t kScanBudget = 4;
     mutable std::size_t m_scannedUnits = 0;
+    // Units read to find the '@'s of crowded cells again; see branch().
+    static constexpr std::size_t kBranchReadBudget = 4;
+    mutable std::size_t m_branchReads = 0;
+    // Every crowded cell of the left walk has its right walk laid out.
+    mutable bool m_rightWalksEverywhere = false;
 };
 
 }  // namespace corvell

@@ -422,6 +422,49 @@ TEST(SeenTextPiecesTest, ShortLocalPartsTurnRightInsideACrowdBeforeAndAfterItsFi
     EXPECT_FALSE(seen.exactIndexBuilt());
 }
 
+// Needles that turn right inside many different crowds: finding each crowd's '@'s again in the
+// text is soon given up for laying out every right walk, and the answers stay exact throughout,
+// for the addresses recorded before and after.
+TEST(SeenTextPiecesTest, ManyCrowdsTurnedIntoLayOutEveryRightWalkAndStayExact) {
+    SeenText seen;
+    std::u16string joined;
+    const auto text = [](const std::string& ascii) {
+        return std::u16string(ascii.begin(), ascii.end());
+    };
+    const auto record = [&](int round, int crowd) {
+        for (int i = 0; i < 80; ++i) {
+            const std::string local(1, char('a' + crowd % 26));
+            const std::string domain = std::string(1, char('a' + crowd / 26)) + "q" +
+                                       std::to_string(round * 1000 + i) + ".org";
+            const std::u16string address = text("k" + std::to_string(i) + local + "@" + domain);
+            seen.append(address);
+            joined += address;
+        }
+    };
+    const auto check = [&](int round, int crowd, int i) {
+        const std::string needle = std::string(1, char('a' + crowd % 26)) + "@" +
+                                   std::string(1, char('a' + crowd / 26)) + "q" +
+                                   std::to_string(round * 1000 + i) + ".org";
+        const std::u16string wide = text(needle);
+        EXPECT_EQ(seen.contains(wide), joined.find(wide) != std::u16string::npos) << needle;
+    };
+    for (int crowd = 0; crowd < 40; ++crowd) record(0, crowd);
+    for (int crowd = 0; crowd < 40; ++crowd) {
+        check(0, crowd, crowd);
+        check(0, crowd, 90);
+    }
+    EXPECT_TRUE(seen.rightWalksEverywhere());
+    for (int crowd = 0; crowd < 40; ++crowd) record(1, crowd);
+    for (int crowd = 0; crowd < 40; crowd += 3) {
+        for (int i = 0; i < 80; i += 11) {
+            check(0, crowd, i);
+            check(1, crowd, i);
+        }
+        check(1, crowd, 85);
+    }
+    EXPECT_EQ(seen.fallbackQueries(), 0u);
+}
+
 }  // namespace
 }  // namespace corvell
 
