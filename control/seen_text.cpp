@@ -17,6 +17,9 @@ constexpr std::size_t kMaxText = 0x7FFFFFFE;
 constexpr std::size_t kChunk = 4096;
 // The piece index serves repeated addresses; longer pieces are left to the other indices.
 constexpr std::size_t kMaxIndexedPiece = 1024;
+// The memory of recent answers: it grows with the record up to this many slots.
+constexpr std::size_t kMinRecent = 256;
+constexpr std::size_t kMaxRecent = std::size_t{1} << 16;
 
 // The widths of the context cells: every length on the left up to a long local part, then
 // coarser; on the right every length of a short domain, then coarser. A needle's walk stops at
@@ -28,6 +31,17 @@ constexpr std::array<std::uint16_t, 30> kLeft = {1,  2,  3,  4,  5,  6,  7,  8, 
 constexpr std::array<std::uint16_t, 26> kRight = {
     2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 32, 48, 64};
 constexpr std::size_t kWidestRight = kRight.back();
+// Up to these lengths the widths are exact: a walk that ends in a crowded cell has that cell's
+// window cover the whole needle.
+constexpr std::size_t kExactLeft = 16;
+constexpr std::size_t kExactRight = 24;
+constexpr bool widthsExactUpTo(const auto& widths, std::size_t first, std::size_t last) {
+    for (std::size_t i = 0; first + i <= last; ++i) {
+        if (widths[i] != first + i) return false;
+    }
+    return true;
+}
+static_assert(widthsExactUpTo(kLeft, 1, kExactLeft) && widthsExactUpTo(kRight, 2, kExactRight));
 // The cells of a walk looked up ahead.
 constexpr std::size_t kPrefetchedCells = 6;
 
@@ -101,6 +115,8 @@ void SeenText::reset(std::u16string_view initial) {
     m_scannedUnits = 0;
     m_branchReads = 0;
     m_rightWalksEverywhere = false;
+    std::vector<RecentSlot>().swap(m_recent);
+    m_pieceCount = 0;
     append(initial);
 }
 
@@ -108,23 +124,65 @@ void SeenText::append(std::u16string_view piece) {
     if (piece.size() > kMaxText - size()) {
         throw std::length_error("SeenText: text too long");
     }
+    const auto start = static_cast<std::uint32_t>(size());
     if (!piece.empty() && piece.size() <= kMaxIndexedPiece) {
-        Evicted unused;
-        m_pieces.reserve(1);
-        m_pieces.insert(pieceKey(piece), static_cast<std::uint32_t>(size()), unused);
+        const std::uint64_t key = pieceKey(piece);
+        if (!cellsAnswerExactly(piece)) {
+            Evicted unused;
+            m_pieces.reserve(1);
+            m_pieces.insert(key, start, unused);
+        }
+        growRecent();
+        remember(key, start);
     }
+    ++m_pieceCount;
     for (std::size_t at = 0; at < piece.size(); at += kChunk) {
         appendChunk(piece.substr(at, kChunk));
     }
 }
 
-bool SeenText::isWholePiece(std::u16string_view needle) const {
-    if (needle.size() > kMaxIndexedPiece) return false;
-    const auto found = m_pieces.find(pieceKey(needle));
+// Whether a needle's walk through the cells ends where the answer is exact: at a cell that is
+// not crowded, or at a crowded one whose window is the whole needle (every unit of it on either
+// side of its first '@' falls within the exact widths).
+bool SeenText::cellsAnswerExactly(std::u16string_view needle) {
+    const std::size_t at = needle.find(u'@');
+    if (at == needle.npos) return false;
+    const std::size_t rightSize = needle.size() - at - 1;
+    return at >= kLeft[0] && at <= kExactLeft && rightSize >= kRight[0] &&
+           rightSize <= kExactRight;
+}
+
+bool SeenText::isWholePiece(std::u16string_view needle, std::uint64_t key) const {
+    const auto found = m_pieces.find(key);
     for (std::uint32_t i = 0; i < found.count; ++i) {
         if (occursAt(needle, 0, found[i])) return true;
     }
     return false;
+}
+
+// The recent answers are a small table that forgets: a slot keeps the last needle (or piece)
+// whose key chose it, and where it stands in the text.
+bool SeenText::recalls(std::u16string_view needle, std::uint64_t key) const {
+    if (m_recent.empty()) return false;
+    const RecentSlot& slot = m_recent[key & (m_recent.size() - 1)];
+    return slot.tag == static_cast<std::uint32_t>(key >> 32) && slot.position != 0 &&
+           occursAt(needle, 0, slot.position - 1);
+}
+
+void SeenText::remember(std::uint64_t key, std::size_t position) const {
+    if (m_recent.empty()) return;
+    m_recent[key & (m_recent.size() - 1)] = {static_cast<std::uint32_t>(key >> 32),
+                                             static_cast<std::uint32_t>(position + 1)};
+}
+
+// A table twice as large as the record's pieces, up to kMaxRecent; growing starts it afresh.
+void SeenText::growRecent() {
+    if (m_recent.size() >= kMaxRecent || 2 * m_pieceCount < m_recent.size()) return;
+    try {
+        std::vector<RecentSlot>(std::max(kMinRecent, 2 * m_recent.size())).swap(m_recent);
+    } catch (const std::bad_alloc&) {
+        // The table only saves time; without a larger one the answers stay the same.
+    }
 }
 
 // Files every waiting '@' that now has its widest right context; keeps the others waiting.
@@ -241,33 +299,41 @@ bool SeenText::contains(std::u16string_view needle) const {
     if (needle.size() > size()) return false;
     const std::size_t at = needle.find(u'@');
     const std::size_t rightSize = at == needle.npos ? 0 : needle.size() - at - 1;
-    // Most needles of a harvest repeat an address: one lookup, before the walk's few.
-    if (isWholePiece(needle)) return true;
+    // Most needles of a harvest repeat a recent one: one lookup, before the walk's few.
+    const std::uint64_t key = needle.size() <= kMaxIndexedPiece ? pieceKey(needle) : 0;
+    if (needle.size() <= kMaxIndexedPiece) {
+        if (recalls(needle, key)) return true;
+        if (!cellsAnswerExactly(needle) && isWholePiece(needle, key)) return true;
+    }
     if (m_cellsIncomplete || at == needle.npos || at < kLeft[0] || rightSize < kRight[0]) {
         return containsExactly(needle);
     }
+    const auto found = [&](std::uint32_t position) {
+        if (needle.size() <= kMaxIndexedPiece) remember(key, position - at);
+        return true;
+    };
     for (std::size_t i = 0; i < m_pendingCount; ++i) {
-        if (occursAt(needle, at, m_pending[i])) return true;
+        if (occursAt(needle, at, m_pending[i])) return found(m_pending[i]);
     }
     Context context(needle, at);
     std::size_t left = 0, right = 0;
     bool rightOnly = false;
     for (;;) {
-        const auto found = cell(left, right).find(context.key(left, right));
-        if (!found.tooMany) {
-            for (std::uint32_t i = 0; found.count > 1 && i < found.count; ++i) {
+        const auto candidates = cell(left, right).find(context.key(left, right));
+        if (!candidates.tooMany) {
+            for (std::uint32_t i = 0; candidates.count > 1 && i < candidates.count; ++i) {
                 __builtin_prefetch(
-                    m_text.addressOf(found[i] - std::min<std::size_t>(at, found[i])));
+                    m_text.addressOf(candidates[i] - std::min<std::size_t>(at, candidates[i])));
             }
-            for (std::uint32_t i = 0; i < found.count; ++i) {
-                if (occursAt(needle, at, found[i])) return true;
+            for (std::uint32_t i = 0; i < candidates.count; ++i) {
+                if (occursAt(needle, at, candidates[i])) return found(candidates[i]);
             }
             return false;
         }
         if (!rightOnly && left + 1 < kLeft.size() && at >= kLeft[left + 1]) {
             ++left;
         } else if (right + 1 < kRight.size() && rightSize >= kRight[right + 1]) {
-            const bool laidOut = rightOnly || found.branched || m_rightWalksEverywhere;
+            const bool laidOut = rightOnly || candidates.branched || m_rightWalksEverywhere;
             if (!laidOut && !layOutRightWalk(left, context.key(left, 0))) {
                 return containsExactly(needle);
             }
@@ -276,7 +342,8 @@ bool SeenText::contains(std::u16string_view needle) const {
         } else {
             // The needle ends inside a crowded cell: the crowd often shares the whole needle (a
             // suffix of many local parts).
-            return occursAt(needle, at, found.single) || containsExactly(needle);
+            if (occursAt(needle, at, candidates.single)) return found(candidates.single);
+            return containsExactly(needle);
         }
     }
 }
@@ -331,7 +398,8 @@ std::size_t SeenText::memoryBytes() const {
 }
 
 std::size_t SeenText::indexBytes() const {
-    std::size_t bytes = sizeof(*this) + m_pieces.memoryBytes();
+    std::size_t bytes =
+        sizeof(*this) + m_pieces.memoryBytes() + m_recent.capacity() * sizeof(RecentSlot);
     for (const auto& cell : m_cells) bytes += sizeof(cell) + cell.memoryBytes();
     return bytes + (m_automaton ? m_automaton->memoryBytes() : 0);
 }

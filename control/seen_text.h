@@ -77,15 +77,27 @@ private:
     bool layOutRightWalk(std::size_t left, std::uint64_t key) const;
     void prefetchLeftPath(Context& context, std::size_t at) const;
     bool occursAt(std::u16string_view needle, std::size_t leftSize, std::size_t at) const;
-    bool isWholePiece(std::u16string_view needle) const;
+    static bool cellsAnswerExactly(std::u16string_view needle);
+    bool isWholePiece(std::u16string_view needle, std::uint64_t key) const;
+    bool recalls(std::u16string_view needle, std::uint64_t key) const;
+    void remember(std::uint64_t key, std::size_t position) const;
+    void growRecent();
     bool containsExactly(std::u16string_view needle) const;
 
     CompactText m_text;
     // The '@'s of the text by context, one table per cell: a key is known by part of its hash
     // only, and the keys that share a list must be of one cell.
     mutable std::vector<seen_text_detail::PositionMultimap> m_cells;
-    // Start positions of the appended pieces, by a hash of the whole piece.
+    // Start positions of the appended pieces that the cells cannot answer for exactly (see
+    // cellsAnswerExactly()), by a hash of the whole piece.
     seen_text_detail::PositionMultimap m_pieces;
+    std::size_t m_pieceCount = 0;
+    // Recent answers: where a recent needle or piece stands, by a hash of it.
+    struct RecentSlot {
+        std::uint32_t tag;       // the hash's high half
+        std::uint32_t position;  // + 1; 0 for none
+    };
+    mutable std::vector<RecentSlot> m_recent;
     // The '@'s not filed yet: too few units follow them for the widest cell.
     std::array<std::uint32_t, 64> m_pending{};
     std::size_t m_pendingCount = 0;

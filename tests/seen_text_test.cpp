@@ -394,6 +394,30 @@ TEST(SeenTextPiecesTest, RepeatsBehindACrowdedKeyAvoidTheFallback) {
     EXPECT_TRUE(seen.contains(u"bzz@gnu.org"));  // inside the pieces, not a piece: exact answer
 }
 
+// Local parts longer than the exact widths, alike in all but their first unit: the cells cannot
+// tell them apart, so repeats are found as whole pieces, without the exact fallback.
+TEST(SeenTextPiecesTest, RepeatsOfLongLocalPartsBehindACrowdAvoidTheFallback) {
+    SeenText seen;
+    std::vector<std::u16string> kept;
+    for (int i = 0; i < 200; ++i) {
+        const std::u16string address =
+            std::u16string(1, char16_t(u'A' + i)) + u"-shared-local-part@gnu.org";
+        ASSERT_FALSE(seen.contains(address));
+        seen.append(address);
+        kept.push_back(address);
+    }
+    // Many more addresses afterwards, so that no memory of recent answers holds the early ones.
+    for (int i = 0; i < 5000; ++i) {
+        const std::string other = "x" + std::to_string(i) + "@other.example";
+        seen.append(std::u16string(other.begin(), other.end()));
+    }
+    const std::size_t before = seen.fallbackQueries();
+    for (const auto& address : kept) EXPECT_TRUE(seen.contains(address));
+    EXPECT_EQ(seen.fallbackQueries(), before);
+    EXPECT_FALSE(seen.contains(u"!-shared-local-part@gnu.org"));
+    EXPECT_TRUE(seen.contains(u"-shared-local-part@gnu.org"));
+}
+
 // A needle with one unit before its '@' turns right at once, inside a crowd of addresses sharing
 // that unit and the start of their domains; the addresses that join the crowd afterwards must be
 // found the same way, and neither needs the exact fallback.
