@@ -9,9 +9,11 @@
 
 namespace corvell {
 
-// Frees a block with the alignment it was allocated with.
+// Frees a block the way it was allocated: with its alignment, or, for a block mapped directly
+// from the system, by unmapping its length.
 struct RandomAccessBlockFree {
     std::size_t alignment;
+    std::size_t mappedBytes = 0;
     void operator()(void* block) const;
 };
 
