@@ -20,6 +20,7 @@ namespace {
 constexpr qint64 kFetchYieldIntervalMs = 15;
 // Often enough for a progress line to look live.
 constexpr qint64 kReadingReportIntervalMs = 100;
+constexpr qint64 kBytesBetweenClocks = qint64(16) << 10;
 
 }  // namespace
 
@@ -133,6 +134,7 @@ void HarvestRun::readInputs(QFile& first) {
         m_reading = {i + 1, m_inputFiles.size(), m_inputFiles[i], 0, AcceptedCount};
         m_window.showReading(m_reading, false);
         m_sinceReport.start();
+        m_bytesAtClock = 0;
         if (input.isOpen()) readLines(input);
         input.close();
     }
@@ -142,6 +144,9 @@ void HarvestRun::readInputs(QFile& first) {
 }
 
 void HarvestRun::reportReading(const InputLines& lines) {
+    // The clock is read once some input has gone by, not for every line.
+    if (lines.bytesConsumed() - m_bytesAtClock < kBytesBetweenClocks) return;
+    m_bytesAtClock = lines.bytesConsumed();
     if (m_sinceReport.elapsed() < kReadingReportIntervalMs) return;
     m_reading.bytesRead = lines.bytesConsumed();
     m_reading.accepted = AcceptedCount;

@@ -113,7 +113,9 @@ private:
     SievanCalls* m_sievan = nullptr;  // during the read loop
     QString m_line;                   // the current line, lower-cased; reused
     QElapsedTimer m_sinceYield;       // invalid until the run's first yield
+    int m_acceptedSinceClock = 0;     // accepted addresses since m_sinceYield was last read
     QElapsedTimer m_sinceReport;      // since the read loop's position was last shown
+    qint64 m_bytesAtClock = 0;        // the input's position when m_sinceReport was last read
     ReadingProgress m_reading;
     QStringList m_failures;            // different reasons, in order of their first failure
     qsizetype m_unlistedFailures = 0;  // different reasons beyond those listed
