@@ -79,10 +79,8 @@ void DomainGroups::settle() const {
 }
 
 void DomainGroups::regroup(const std::vector<Entry>& sequence) const {
-    // Each entry's group, numbered in order of first arrival; the index maps a domain to the
-    // position in `sequence` of its first entry, whose domain is the group's key.
     std::vector<uint32_t> groupOf(sequence.size());
-    uint32_t groups = 0;
+    std::vector<Entry> firstOf;  // each group's first entry, whose domain is the group's key
     {
         EntryIndex domains;
         domains.reserve(sequence.size());
@@ -101,27 +99,25 @@ void DomainGroups::regroup(const std::vector<Entry>& sequence) const {
             hashAhead(i + kAheadMask);
             const uint64_t hash = hashes[i & kAheadMask];
             const QByteArrayView wanted = domainKeyOf(m_record.line(sequence[i]), key);
-            const uint32_t first = domains.find(hash, [&](uint32_t f) {
-                return domainKeyOf(m_record.line(sequence[f]), other) == wanted;
+            uint32_t group = domains.find(hash, [&](uint32_t g) {
+                return domainKeyOf(m_record.line(firstOf[g]), other) == wanted;
             });
-            if (first == EntryIndex::kNone) {
-                groupOf[i] = groups++;
-                domains.insert(hash, uint32_t(i));
-            } else {
-                groupOf[i] = groupOf[first];
+            if (group == EntryIndex::kNone) {
+                group = uint32_t(firstOf.size());
+                firstOf.push_back(sequence[i]);
+                domains.insert(hash, group);
             }
+            groupOf[i] = group;
         }
     }
-    // Counting sort by group, stable, so members keep their order of arrival. Each group's
-    // start serves as its filling point, and is moved back into place afterwards.
-    m_starts.assign(size_t(groups) + 1, 0);
+    // Counting sort by group, stable, so members keep their order of arrival.
+    m_starts.assign(firstOf.size() + 1, 0);
+    firstOf = {};
     for (const uint32_t group : groupOf) ++m_starts[group + 1];
     std::partial_sum(m_starts.begin(), m_starts.end(), m_starts.begin());
+    std::vector<uint32_t> next(m_starts.begin(), m_starts.end() - 1);
     m_members.assign(sequence.size(), 0);
-    for (size_t i = 0; i < sequence.size(); ++i) m_members[m_starts[groupOf[i]]++] = sequence[i];
-    // Each start now stands where the next group starts.
-    for (size_t g = groups; g > 0; --g) m_starts[g] = m_starts[g - 1];
-    m_starts[0] = 0;
+    for (size_t i = 0; i < sequence.size(); ++i) m_members[next[groupOf[i]]++] = sequence[i];
 }
 
 void DomainGroups::sortGroups() {
