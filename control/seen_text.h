@@ -18,8 +18,10 @@ namespace corvell {
 // with a literal substring-containment query. Every code unit (0 to 0xFFFF, including '*', '?',
 // '#', '[' and 0) matches only itself.
 //
-// The text is kept as it is, one byte per unit while no unit is above 0xFF. Every appended piece
-// is filed by a hash of the whole piece, so a repeated address is found with one lookup.
+// The text is kept as it is, one byte per unit while no unit is above 0xFF. A small table that
+// forgets remembers where recent needles and pieces stand, so a repeated address is mostly found
+// with one lookup; the pieces whose repeats the cells below could not answer for exactly are
+// filed in full, by a hash of the whole piece.
 //
 // A needle shaped like an address (an '@' with a unit before it and two after it) can only occur
 // where the text has an '@'; those '@'s are filed in a table of context cells. A cell is a window
