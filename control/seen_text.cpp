@@ -42,8 +42,6 @@ constexpr bool widthsExactUpTo(const auto& widths, std::size_t first, std::size_
     return true;
 }
 static_assert(widthsExactUpTo(kLeft, 1, kExactLeft) && widthsExactUpTo(kRight, 2, kExactRight));
-// The cells of a walk looked up ahead.
-constexpr std::size_t kPrefetchedCells = 6;
 
 std::uint64_t cellKey(std::size_t left, std::size_t right, std::uint64_t leftHash,
                       std::uint64_t rightHash) {
@@ -282,13 +280,6 @@ void SeenText::fileWithRightWalksEverywhere() const {
 // The '@'s before this are filed; those from here on wait for more text (m_pending).
 std::size_t SeenText::filedEnd() const {
     return size() > kWidestRight ? size() - kWidestRight : 0;
-}
-
-// The first cells of a walk are looked up together, so their cache misses overlap.
-void SeenText::prefetchLeftPath(Context& context, std::size_t at) const {
-    for (std::size_t left = 0; left < kPrefetchedCells && at >= kLeft[left]; ++left) {
-        cell(left, 0).prefetch(context.key(left, 0));
-    }
 }
 
 // Walks the needle's cells as they were filed: leftwards while the needle is long enough there

@@ -77,7 +77,6 @@ private:
     void fileWithRightWalksEverywhere() const;
     std::size_t filedEnd() const;
     bool layOutRightWalk(std::size_t left, std::uint64_t key) const;
-    void prefetchLeftPath(Context& context, std::size_t at) const;
     bool occursAt(std::u16string_view needle, std::size_t leftSize, std::size_t at) const;
     static bool cellsAnswerExactly(std::u16string_view needle);
     bool isWholePiece(std::u16string_view needle, std::uint64_t key) const;
