@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -10,6 +15,9 @@
 namespace corvell {
 
 namespace {
+// From this size on, the one-byte text is mapped from the system (see ByteUnits).
+[[maybe_unused]] constexpr std::size_t kMappedBytes = std::size_t{2} << 20;
+
 bool fitsOneByte(std::u16string_view text) {
     return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x100; });
 }
@@ -22,6 +30,56 @@ void reserveFor(Units& units, std::size_t extra) {
 }
 }  // namespace
 
+void ByteUnits::reserve(std::size_t extra) {
+    const std::size_t need = m_size + extra;
+    if (need <= m_capacity) return;
+    const std::size_t capacity = std::max(need, 2 * m_capacity);
+#if defined(__linux__)
+    if (m_mapped) {
+        void* grown = ::mremap(m_data, m_capacity, capacity, MREMAP_MAYMOVE);
+        if (grown == MAP_FAILED) throw std::bad_alloc();
+        m_data = static_cast<std::uint8_t*>(grown);
+        m_capacity = capacity;
+        return;
+    }
+    if (capacity >= kMappedBytes) {
+        void* mapped =
+            ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED) throw std::bad_alloc();
+        if (m_size != 0) std::memcpy(mapped, m_data, m_size);
+        delete[] m_data;
+        m_data = static_cast<std::uint8_t*>(mapped);
+        m_capacity = capacity;
+        m_mapped = true;
+        return;
+    }
+#endif
+    auto* bigger = new std::uint8_t[capacity];
+    if (m_size != 0) std::memcpy(bigger, m_data, m_size);
+    delete[] m_data;
+    m_data = bigger;
+    m_capacity = capacity;
+}
+
+void ByteUnits::append(std::u16string_view units) noexcept {
+    for (char16_t c : units) m_data[m_size++] = static_cast<std::uint8_t>(c);
+}
+
+void ByteUnits::release() noexcept {
+#if defined(__linux__)
+    if (m_mapped) {
+        ::munmap(m_data, m_capacity);
+    } else {
+        delete[] m_data;
+    }
+#else
+    delete[] m_data;
+#endif
+    m_data = nullptr;
+    m_size = m_capacity = 0;
+    m_mapped = false;
+}
+
 void CompactText::append(std::u16string_view piece) {
     if (!m_wide && !fitsOneByte(piece)) widen(piece.size());
     if (m_wide) {
@@ -29,8 +87,8 @@ void CompactText::append(std::u16string_view piece) {
         m_units16.append(piece);
         return;
     }
-    reserveFor(m_units8, piece.size());
-    for (char16_t c : piece) m_units8.push_back(static_cast<std::uint8_t>(c));
+    m_units8.reserve(piece.size());
+    m_units8.append(piece);
 }
 
 // Copies the text into two-byte storage with room for `extra` more units; the one-byte copy goes
@@ -38,14 +96,14 @@ void CompactText::append(std::u16string_view piece) {
 void CompactText::widen(std::size_t extra) {
     std::u16string units;
     units.reserve(m_units8.size() + extra);
-    units.assign(m_units8.begin(), m_units8.end());
+    units.assign(m_units8.data(), m_units8.data() + m_units8.size());
     m_units16.swap(units);
-    std::vector<std::uint8_t>().swap(m_units8);
+    m_units8.release();
     m_wide = true;
 }
 
 void CompactText::clear() {
-    std::vector<std::uint8_t>().swap(m_units8);
+    m_units8.release();
     std::u16string().swap(m_units16);
     m_wide = false;
 }

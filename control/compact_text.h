@@ -6,9 +6,46 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 namespace corvell {
+
+// One-byte units in one block. A large block is mapped from the system and grows by remapping,
+// so a long text never exists twice over while it grows, as it would when copied to a bigger
+// block; a small one grows like a vector.
+class ByteUnits {
+public:
+    ByteUnits() = default;
+    ByteUnits(ByteUnits&& other) noexcept { swap(other); }
+    ByteUnits& operator=(ByteUnits&& other) noexcept {
+        ByteUnits(std::move(other)).swap(*this);
+        return *this;
+    }
+    ~ByteUnits() { release(); }
+    void swap(ByteUnits& other) noexcept {
+        std::swap(m_data, other.m_data);
+        std::swap(m_size, other.m_size);
+        std::swap(m_capacity, other.m_capacity);
+        std::swap(m_mapped, other.m_mapped);
+    }
+
+    std::size_t size() const { return m_size; }
+    std::size_t capacity() const { return m_capacity; }
+    const std::uint8_t* data() const { return m_data; }
+    std::uint8_t operator[](std::size_t i) const { return m_data[i]; }
+
+    // Room for `extra` more units; throws std::bad_alloc with nothing changed if impossible.
+    void reserve(std::size_t extra);
+    // Appends the units, each below 0x100; room must have been reserved.
+    void append(std::u16string_view units) noexcept;
+    void release() noexcept;  // empty, memory given back
+
+private:
+    std::uint8_t* m_data = nullptr;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+    bool m_mapped = false;  // the block comes from the system's mapping, not from new[]
+};
 
 class CompactText {
 public:
@@ -45,7 +82,7 @@ private:
     void widen(std::size_t extra);
 
     bool m_wide = false;
-    std::vector<std::uint8_t> m_units8;
+    ByteUnits m_units8;
     std::u16string m_units16;
 };
 
