@@ -47,16 +47,16 @@ void ByteUnits::reserve(std::size_t extra) {
             ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (mapped == MAP_FAILED) throw std::bad_alloc();
         if (m_size != 0) std::memcpy(mapped, m_data, m_size);
-        delete[] m_data;
+        ::operator delete(m_data);
         m_data = static_cast<std::uint8_t*>(mapped);
         m_capacity = capacity;
         m_mapped = true;
         return;
     }
 #endif
-    auto* bigger = new std::uint8_t[capacity];
+    auto* bigger = static_cast<std::uint8_t*>(::operator new(capacity));
     if (m_size != 0) std::memcpy(bigger, m_data, m_size);
-    delete[] m_data;
+    ::operator delete(m_data);
     m_data = bigger;
     m_capacity = capacity;
 }
@@ -70,10 +70,10 @@ void ByteUnits::release() noexcept {
     if (m_mapped) {
         ::munmap(m_data, m_capacity);
     } else {
-        delete[] m_data;
+        ::operator delete(m_data);
     }
 #else
-    delete[] m_data;
+    ::operator delete(m_data);
 #endif
     m_data = nullptr;
     m_size = m_capacity = 0;

@@ -12,7 +12,7 @@ namespace corvell {
 
 // One-byte units in one block. A large block is mapped from the system and grows by remapping,
 // so a long text never exists twice over while it grows, as it would when copied to a bigger
-// block; a small one grows like a vector.
+// block; a small one grows like a vector, through operator new.
 class ByteUnits {
 public:
     ByteUnits() = default;
@@ -44,7 +44,7 @@ private:
     std::uint8_t* m_data = nullptr;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
-    bool m_mapped = false;  // the block comes from the system's mapping, not from new[]
+    bool m_mapped = false;  // the block comes from the system's mapping, not from new
 };
 
 class CompactText {
