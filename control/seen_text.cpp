@@ -125,7 +125,8 @@ void SeenText::append(std::u16string_view piece) {
     const auto start = static_cast<std::uint32_t>(size());
     if (!piece.empty() && piece.size() <= kMaxIndexedPiece) {
         const std::uint64_t key = pieceKey(piece);
-        if (!cellsAnswerExactly(piece)) {
+        const std::size_t at = piece.find(u'@');
+        if (!cellsAnswerExactly(at, at == piece.npos ? 0 : piece.size() - at - 1)) {
             Evicted unused;
             m_pieces.reserve(1);
             m_pieces.insert(key, start, unused);
@@ -142,12 +143,10 @@ void SeenText::append(std::u16string_view piece) {
 // Whether a needle's walk through the cells ends where the answer is exact: at a cell that is
 // not crowded, or at a crowded one whose window is the whole needle (every unit of it on either
 // side of its first '@' falls within the exact widths).
-bool SeenText::cellsAnswerExactly(std::u16string_view needle) {
-    const std::size_t at = needle.find(u'@');
-    if (at == needle.npos) return false;
-    const std::size_t rightSize = needle.size() - at - 1;
-    return at >= kLeft[0] && at <= kExactLeft && rightSize >= kRight[0] &&
-           rightSize <= kExactRight;
+// `at` is the needle's first '@' (npos for none), `rightSize` the units after it.
+bool SeenText::cellsAnswerExactly(std::size_t at, std::size_t rightSize) {
+    return at != std::u16string_view::npos && at >= kLeft[0] && at <= kExactLeft &&
+           rightSize >= kRight[0] && rightSize <= kExactRight;
 }
 
 bool SeenText::isWholePiece(std::u16string_view needle, std::uint64_t key) const {
@@ -294,7 +293,7 @@ bool SeenText::contains(std::u16string_view needle) const {
     const std::uint64_t key = needle.size() <= kMaxIndexedPiece ? pieceKey(needle) : 0;
     if (needle.size() <= kMaxIndexedPiece) {
         if (recalls(needle, key)) return true;
-        if (!cellsAnswerExactly(needle) && isWholePiece(needle, key)) return true;
+        if (!cellsAnswerExactly(at, rightSize) && isWholePiece(needle, key)) return true;
     }
     if (m_cellsIncomplete || at == needle.npos || at < kLeft[0] || rightSize < kRight[0]) {
         return containsExactly(needle);

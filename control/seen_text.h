@@ -78,7 +78,7 @@ private:
     std::size_t filedEnd() const;
     bool layOutRightWalk(std::size_t left, std::uint64_t key) const;
     bool occursAt(std::u16string_view needle, std::size_t leftSize, std::size_t at) const;
-    static bool cellsAnswerExactly(std::u16string_view needle);
+    static bool cellsAnswerExactly(std::size_t at, std::size_t rightSize);
     bool isWholePiece(std::u16string_view needle, std::uint64_t key) const;
     bool recalls(std::u16string_view needle, std::uint64_t key) const;
     void remember(std::uint64_t key, std::size_t position) const;
