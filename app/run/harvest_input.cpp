@@ -5,12 +5,10 @@
 #include "acceptance.h"
 #include "fetched_document.h"
 #include "harvest_run.h"
-#include "input_lines.h"
 #include "input_plan.h"
 #include "internet_transfer.h"
-#include "line_pieces.h"
-#include "line_text.h"
 #include "platform/rich_text_buffer.h"
+#include "read_ahead.h"
 #include "sievan_calls.h"
 
 namespace rosterly {
@@ -20,7 +18,8 @@ namespace {
 constexpr qint64 kFetchYieldIntervalMs = 15;
 // Often enough for a progress line to look live.
 constexpr qint64 kReadingReportIntervalMs = 100;
-constexpr qint64 kBytesBetweenClocks = qint64(16) << 10;
+// How long the run waits for the next lines of a slow input before the window gets its turn.
+constexpr std::chrono::milliseconds kInputWait{15};
 
 }  // namespace
 
@@ -134,7 +133,6 @@ void HarvestRun::readInputs(QFile& first) {
         m_reading = {i + 1, m_inputFiles.size(), m_inputFiles[i], 0, AcceptedCount};
         m_window.showReading(m_reading, false);
         m_sinceReport.start();
-        m_bytesAtClock = 0;
         if (input.isOpen()) readLines(input);
         input.close();
     }
@@ -143,43 +141,37 @@ void HarvestRun::readInputs(QFile& first) {
     m_sievan = nullptr;
 }
 
-void HarvestRun::reportReading(const InputLines& lines) {
-    // The clock is read once some input has gone by, not for every line.
-    if (lines.bytesConsumed() - m_bytesAtClock < kBytesBetweenClocks) return;
-    m_bytesAtClock = lines.bytesConsumed();
+void HarvestRun::reportReading(qint64 bytesConsumed) {
     if (m_sinceReport.elapsed() < kReadingReportIntervalMs) return;
-    m_reading.bytesRead = lines.bytesConsumed();
+    m_reading.bytesRead = bytesConsumed;
     m_reading.accepted = AcceptedCount;
     m_window.showReading(m_reading, false);
     m_sinceReport.start();
     stopped();
 }
 
+// The lines come ready from the reading thread; while none are, the window gets its turn.
 void HarvestRun::readLines(QFile& input) {
-    InputLines lines(input);
-    // Each line reaches the control as its bounded stand-in, so memory stays bounded whatever the
-    // line. A line with no "@", or whose address would pass the limit, is not handed over.
-    LinePieces pieces(m_options.everyAddress,
-                      [this](const BoundedLine& line, BoundedLine::Outcome outcome) {
-                          const QByteArrayView standIn = line.standIn(outcome);
-                          if (standIn.isEmpty() || m_stopped) return;
-                          lowerCasedLine(standIn, m_line);
-                          handleLine(m_line);
-                      });
-    InputLines::Part part;
-    InputLines::Step step = InputLines::Step::End;
-    while (!m_stopped && (step = lines.nextHolding('@', part)) == InputLines::Step::Part) {
-        pieces.append(part.bytes);
-        if (part.lineEnds) pieces.endLine();
-        reportReading(lines);
+    ReadAhead lines(input, m_options.everyAddress);
+    const ReadAhead::Batch* batch = nullptr;
+    ReadAhead::Step step = ReadAhead::Step::End;
+    while (!m_stopped && (step = lines.next(batch, kInputWait)) != ReadAhead::Step::End &&
+           step != ReadAhead::Step::Error) {
+        if (step == ReadAhead::Step::Waiting) {
+            m_window.yield();
+            stopped();
+            continue;
+        }
+        for (std::size_t i = 0; i < batch->count() && !m_stopped; ++i) handleLine(batch->line(i));
+        reportReading(batch->bytesConsumed);
     }
-    if (step == InputLines::Step::Error) {
+    if (step == ReadAhead::Step::Error) {
         note(Status::failure(QStringLiteral("Input file \"%1\" could not be read: %2.")
                                  .arg(input.fileName(), lines.status().message())));
     }
 }
 
-void HarvestRun::handleLine(const QString& line) {
+void HarvestRun::handleLine(QStringView line) {
     const auto called = [this](HRESULT result, const char* what) {
         if (FAILED(result))
             note(Status::failure(QStringLiteral("The harvesting control failed in %1 (0x%2).")

@@ -52,7 +52,6 @@ void HarvestRun::Extract() {
 
     m_window.setStatus(QString());
     CurrentAddress.clear();
-    m_line = QString();
     PieceFill = 0;
     input.close();
     output.close();

@@ -19,7 +19,6 @@
 
 namespace rosterly {
 
-class InputLines;
 class SievanCalls;
 
 // The run state lives as long as the window; a run starts from the window's handler of the
@@ -79,8 +78,8 @@ private:
     Status checkTarget(const QString& path) const;
     void readInputs(QFile& first);
     void readLines(QFile& input);
-    void reportReading(const InputLines& lines);
-    void handleLine(const QString& line);
+    void reportReading(qint64 bytesConsumed);
+    void handleLine(QStringView line);
 
     void accept(QStringView address);
     void showProgress();
@@ -111,11 +110,9 @@ private:
     // Every input known to exist, under whatever name: none of them is ever written.
     std::unordered_set<FileIdentity, FileIdentityHash> m_inputIdentities;
     SievanCalls* m_sievan = nullptr;  // during the read loop
-    QString m_line;                   // the current line, lower-cased; reused
     QElapsedTimer m_sinceYield;       // invalid until the run's first yield
     int m_acceptedSinceClock = 0;     // accepted addresses since m_sinceYield was last read
     QElapsedTimer m_sinceReport;      // since the read loop's position was last shown
-    qint64 m_bytesAtClock = 0;        // the input's position when m_sinceReport was last read
     ReadingProgress m_reading;
     QStringList m_failures;            // different reasons, in order of their first failure
     qsizetype m_unlistedFailures = 0;  // different reasons beyond those listed

@@ -52,17 +52,30 @@ bool lowerCasedAsciiTail(const char* from, qsizetype count, char16_t* to) {
     return true;
 }
 
-}  // namespace
-
-void lowerCasedLine(QByteArrayView bytes, QString& out) {
-    // Most lines are plain ASCII: they are folded into the reused storage without decoding.
-    out.resize(bytes.size());
-    auto* to = reinterpret_cast<char16_t*>(out.data());
+// Folds ASCII `bytes` into `to`, which has room for them; false when a byte is not ASCII.
+bool lowerCasedAscii(QByteArrayView bytes, char16_t* to) {
     const qsizetype blocks = kBlock > 1 ? bytes.size() / kBlock : 0;
     const qsizetype done = blocks * kBlock;
-    if (!lowerCasedAsciiBlocks(bytes.data(), blocks, to) ||
-        !lowerCasedAsciiTail(bytes.data() + done, bytes.size() - done, to + done))
+    return lowerCasedAsciiBlocks(bytes.data(), blocks, to) &&
+           lowerCasedAsciiTail(bytes.data() + done, bytes.size() - done, to + done);
+}
+
+}  // namespace
+
+// Most lines are plain ASCII: they are folded into the reused storage without decoding.
+void lowerCasedLine(QByteArrayView bytes, QString& out) {
+    out.resize(bytes.size());
+    if (!lowerCasedAscii(bytes, reinterpret_cast<char16_t*>(out.data())))
         out = decodeBytes(bytes).toLower();
+}
+
+void appendLowerCasedLine(QByteArrayView bytes, std::u16string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + std::size_t(bytes.size()));
+    if (lowerCasedAscii(bytes, out.data() + start)) return;
+    const QString folded = decodeBytes(bytes).toLower();
+    out.resize(start);
+    out.append(reinterpret_cast<const char16_t*>(folded.utf16()), std::size_t(folded.size()));
 }
 
 }  // namespace rosterly

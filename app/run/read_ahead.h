@@ -1,0 +1,89 @@
+// The lines of one input as the harvesting control is asked about them, prepared on a thread
+// of their own while the run hands the ones before them to the control.
+#pragma once
+
+#include <QIODevice>
+#include <QStringView>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bounded_line.h"
+#include "platform/status.h"
+
+namespace rosterly {
+
+// Reads the input, skips the lines without "@", reduces every other line (or, with every address
+// on, every piece of it) to its bounded stand-in and lower-cases it, as LinePieces and
+// lowerCasedLine() do, and hands the results over in batches, in input order. Reading and
+// preparing thus take no time from the run's own thread, and a slow input never keeps that
+// thread from its window: it waits for a batch for as long as it chooses.
+//
+// Memory stays bounded whatever the input: a few batches, each of up to `batchUnits` units plus
+// one stand-in. The source must be open for reading and must outlive this object; nothing else
+// may use it meanwhile. Destroying the object stops the reading and waits for its thread.
+class ReadAhead {
+public:
+    static constexpr std::size_t kDefaultBatchUnits = std::size_t(1) << 16;
+
+    struct Batch {
+        std::u16string units;           // the batch's lines, one after another
+        std::vector<std::size_t> ends;  // where each line ends in `units`
+        qint64 bytesConsumed = 0;       // input bytes read and prepared when the batch was handed over
+
+        std::size_t count() const { return ends.size(); }
+        QStringView line(std::size_t i) const {
+            const std::size_t begin = i == 0 ? 0 : ends[i - 1];
+            return QStringView(units.data() + begin, qsizetype(ends[i] - begin));
+        }
+    };
+
+    enum class Step { Batch, Waiting, End, Error };
+
+    ReadAhead(QIODevice& source, bool everyAddress,
+              qsizetype lineLimit = BoundedLine::kDefaultLimit,
+              std::size_t batchUnits = kDefaultBatchUnits);
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // The next batch, valid until the next call; Waiting when none was ready within `wait`. End
+    // and Error come once every batch has been handed over, and then on every further call.
+    Step next(const Batch*& batch, std::chrono::milliseconds wait);
+
+    // Why the input could not be read; a success unless next() gave Error.
+    const Status& status() const { return m_status; }
+
+private:
+    static constexpr std::size_t kBatches = 3;
+
+    void read();  // the reading thread
+    bool handOver(Batch& filled, qint64 bytesConsumed);
+    void finish(const Status& status);
+
+    QIODevice& m_source;
+    const bool m_everyAddress;
+    const qsizetype m_lineLimit;
+    const std::size_t m_batchUnits;
+
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    // A ring: the `m_ready` batches from `m_first` on belong to the run's thread (the first of
+    // them while it is being handed out), the others to the reading thread.
+    std::array<Batch, kBatches> m_batches;
+    std::size_t m_first = 0;
+    std::size_t m_ready = 0;
+    bool m_handedOut = false;   // the run's thread holds m_batches[m_first]
+    bool m_finished = false;    // the reading thread has handed over its last batch
+    Status m_status = Status::success();  // written before m_finished is set
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+}  // namespace rosterly

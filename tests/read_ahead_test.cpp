@@ -1,0 +1,242 @@
+// Lines prepared on the reading thread: the same lines, in the same order, as reading on the
+// run's own thread gives, however the batches fall; failures after the lines before them; and a
+// reader that can always be stopped.
+#include "read_ahead.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <random>
+
+#include "input_lines.h"
+#include "line_pieces.h"
+#include "line_text.h"
+#include "support/qt_print.h"
+
+namespace rosterly {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The lines as the run's thread prepared them before: InputLines, LinePieces, lowerCasedLine.
+QStringList preparedDirectly(const QByteArray& input, bool everyAddress, qsizetype limit) {
+    QBuffer buffer;
+    buffer.setData(input);
+    buffer.open(QIODevice::ReadOnly);
+    QStringList lines;
+    LinePieces pieces(
+        everyAddress,
+        [&](const BoundedLine& line, BoundedLine::Outcome outcome) {
+            const QByteArrayView standIn = line.standIn(outcome);
+            if (standIn.isEmpty()) return;
+            QString text;
+            lowerCasedLine(standIn, text);
+            lines << text;
+        },
+        limit);
+    InputLines reader(buffer);
+    InputLines::Part part;
+    while (reader.nextHolding('@', part) == InputLines::Step::Part) {
+        pieces.append(part.bytes);
+        if (part.lineEnds) pieces.endLine();
+    }
+    return lines;
+}
+
+struct ReadOutcome {
+    QStringList lines;
+    ReadAhead::Step end = ReadAhead::Step::Batch;
+    qint64 lastBytesConsumed = -1;
+    bool bytesNeverFell = true;
+};
+
+ReadOutcome readAhead(QIODevice& source, bool everyAddress, qsizetype limit,
+                      std::size_t batchUnits) {
+    ReadAhead reader(source, everyAddress, limit, batchUnits);
+    ReadOutcome outcome;
+    const ReadAhead::Batch* batch = nullptr;
+    ReadAhead::Step step;
+    while ((step = reader.next(batch, 1000ms)) == ReadAhead::Step::Batch ||
+           step == ReadAhead::Step::Waiting) {
+        if (step == ReadAhead::Step::Waiting) continue;
+        for (std::size_t i = 0; i < batch->count(); ++i) outcome.lines << batch->line(i).toString();
+        if (batch->bytesConsumed < outcome.lastBytesConsumed) outcome.bytesNeverFell = false;
+        outcome.lastBytesConsumed = batch->bytesConsumed;
+    }
+    outcome.end = step;
+    // Once ended, it stays ended.
+    EXPECT_EQ(reader.next(batch, 0ms), step);
+    return outcome;
+}
+
+// Random lines of every kind a real input mixes: line ends of three kinds, lines without "@",
+// several addresses in one line, capitals and bytes that are not ASCII, and long lines.
+QByteArray randomInput(std::mt19937& random, int lines) {
+    static const char* const words[] = {"Mail", "a.B@Example.ORG", "x@y", "@", "text", " ",
+                                        "\xC3\x89T\xC3\x89@caf\xC3\xA9.fr", "\xE9l\xE8ve@\xE9" "cole.fr",
+                                        "<Some.One@Host.COM>,", "\t", "\0", "@@", "q@w.e;r@t.y"};
+    static const char* const ends[] = {"\n", "\r\n", "\r", "\n\n"};
+    QByteArray input;
+    for (int i = 0; i < lines; ++i) {
+        const int wordsInLine = int(random() % 12);
+        const bool longLine = random() % 40 == 0;
+        for (int w = 0; w < wordsInLine || (longLine && w < 400); ++w) {
+            const char* word = words[random() % std::size(words)];
+            input += *word == '\0' ? QByteArray(1, '\0') : QByteArray(word);
+        }
+        if (i + 1 < lines || random() % 2 == 0) input += ends[random() % std::size(ends)];
+    }
+    return input;
+}
+
+TEST(ReadAheadTest, GivesTheLinesOfDirectReadingWhateverTheBatchSize) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 24; ++round) {
+        const QByteArray input = randomInput(random, 1 + int(random() % 600));
+        const bool everyAddress = round % 2 == 1;
+        const qsizetype limit = round % 3 == 0 ? 64 : BoundedLine::kDefaultLimit;
+        const QStringList expected = preparedDirectly(input, everyAddress, limit);
+        for (std::size_t batchUnits : {std::size_t(1), std::size_t(37), std::size_t(1) << 16}) {
+            QBuffer buffer;
+            buffer.setData(input);
+            buffer.open(QIODevice::ReadOnly);
+            const ReadOutcome outcome = readAhead(buffer, everyAddress, limit, batchUnits);
+            ASSERT_EQ(outcome.lines, expected) << "round " << round << ", batch " << batchUnits;
+            EXPECT_EQ(outcome.end, ReadAhead::Step::End);
+            EXPECT_EQ(outcome.lastBytesConsumed, input.size());
+            EXPECT_TRUE(outcome.bytesNeverFell);
+        }
+    }
+}
+
+TEST(ReadAheadTest, EmptyInputEndsWithNoLines) {
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadOnly);
+    const ReadOutcome outcome = readAhead(buffer, false, BoundedLine::kDefaultLimit, 16);
+    EXPECT_TRUE(outcome.lines.isEmpty());
+    EXPECT_EQ(outcome.end, ReadAhead::Step::End);
+}
+
+// Gives `good` bytes and then fails.
+class FailingDevice : public QIODevice {
+public:
+    explicit FailingDevice(QByteArray good) : m_good(std::move(good)) {
+        open(QIODevice::ReadOnly);
+        setErrorString("disk on fire");
+    }
+
+protected:
+    qint64 readData(char* data, qint64 max) override {
+        if (m_good.isEmpty()) return -1;
+        const qint64 n = std::min<qint64>(max, m_good.size());
+        std::memcpy(data, m_good.constData(), size_t(n));
+        m_good.remove(0, qsizetype(n));
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_good;
+};
+
+TEST(ReadAheadTest, ReadErrorComesAfterEveryLineReadBeforeIt) {
+    for (std::size_t batchUnits : {std::size_t(1), std::size_t(1) << 16}) {
+        FailingDevice device("A@bb.cc\r\nb@dd.ee\nno address\r\npartial@ff.gg");
+        const ReadOutcome outcome = readAhead(device, false, BoundedLine::kDefaultLimit, batchUnits);
+        EXPECT_EQ(outcome.lines, (QStringList{"a@bb.cc", "b@dd.ee"}));
+        EXPECT_EQ(outcome.end, ReadAhead::Step::Error);
+    }
+    FailingDevice device("");
+    ReadAhead reader(device, false);
+    const ReadAhead::Batch* batch = nullptr;
+    ReadAhead::Step step;
+    while ((step = reader.next(batch, 1000ms)) == ReadAhead::Step::Batch) {
+        EXPECT_EQ(batch->count(), 0u);
+    }
+    EXPECT_EQ(step, ReadAhead::Step::Error);
+    EXPECT_EQ(reader.status().message(), "disk on fire");
+}
+
+// An input without end: "x@yy.zz" lines as long as anyone reads.
+class EndlessDevice : public QIODevice {
+public:
+    EndlessDevice() { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 max) override {
+        for (qint64 i = 0; i < max; ++i) data[i] = "x@yy.zz\n"[(m_offset + i) % 8];
+        m_offset += max;
+        return max;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    qint64 m_offset = 0;
+};
+
+TEST(ReadAheadTest, StopsAnEndlessInputWhenLetGo) {
+    EndlessDevice device;
+    {
+        ReadAhead reader(device, false, BoundedLine::kDefaultLimit, 64);
+        const ReadAhead::Batch* batch = nullptr;
+        ASSERT_EQ(reader.next(batch, 10s), ReadAhead::Step::Batch);
+        EXPECT_EQ(batch->line(0).toString(), "x@yy.zz");
+        // The reader has filled every batch it may and waits for the run: letting go ends it.
+    }
+    {
+        ReadAhead reader(device, false);  // let go before its first batch is taken
+    }
+}
+
+// Holds back every byte until released: an input on a stalled disk or network.
+class StalledDevice : public QIODevice {
+public:
+    StalledDevice() { open(QIODevice::ReadOnly); }
+    bool isSequential() const override { return true; }
+    void release() {
+        const std::lock_guard lock(m_mutex);
+        m_released = true;
+        m_changed.notify_all();
+    }
+
+protected:
+    qint64 readData(char* data, qint64 max) override {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_released; });
+        if (m_sent || max < 8) return 0;  // the end
+        m_sent = true;
+        std::memcpy(data, "a@bb.cc\n", 8);
+        return 8;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_released = false;
+    bool m_sent = false;
+};
+
+TEST(ReadAheadTest, AStalledInputLeavesTheRunFreeToWait) {
+    StalledDevice device;
+    ReadAhead reader(device, false);
+    const ReadAhead::Batch* batch = nullptr;
+    EXPECT_EQ(reader.next(batch, 20ms), ReadAhead::Step::Waiting);
+    EXPECT_EQ(reader.next(batch, 0ms), ReadAhead::Step::Waiting);
+    device.release();
+    QStringList lines;
+    ReadAhead::Step step;
+    while ((step = reader.next(batch, 10s)) == ReadAhead::Step::Batch) {
+        for (std::size_t i = 0; i < batch->count(); ++i) lines << batch->line(i).toString();
+    }
+    EXPECT_EQ(lines, QStringList{"a@bb.cc"});
+    EXPECT_EQ(step, ReadAhead::Step::End);
+}
+
+}  // namespace
+}  // namespace rosterly
