@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/test_devices.h"
+
 namespace rosterly {
 namespace {
 
@@ -156,28 +158,6 @@ TEST(InputLinesTest, ReadsFileManyBlocksLong) {
     file.seek(0);
     EXPECT_EQ(readAll(file, 4096, '@'), holding);
 }
-
-// Gives `good` bytes and then fails.
-class FailingDevice : public QIODevice {
-public:
-    explicit FailingDevice(QByteArray good) : m_good(std::move(good)) {
-        open(QIODevice::ReadOnly);
-        setErrorString("disk on fire");
-    }
-
-protected:
-    qint64 readData(char* data, qint64 max) override {
-        if (m_good.isEmpty()) return -1;
-        const qint64 n = std::min<qint64>(max, m_good.size());
-        memcpy(data, m_good.constData(), size_t(n));
-        m_good.remove(0, qsizetype(n));
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray m_good;
-};
 
 TEST(InputLinesTest, ReadErrorEndsTheLinesWithError) {
     for (char holding : {'\0', '@'}) {

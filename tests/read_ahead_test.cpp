@@ -7,15 +7,13 @@
 
 #include <QBuffer>
 
-#include <condition_variable>
-#include <cstring>
-#include <mutex>
 #include <random>
 
 #include "input_lines.h"
 #include "line_pieces.h"
 #include "line_text.h"
 #include "support/qt_print.h"
+#include "support/test_devices.h"
 
 namespace rosterly {
 namespace {
@@ -121,28 +119,6 @@ TEST(ReadAheadTest, EmptyInputEndsWithNoLines) {
     EXPECT_EQ(outcome.end, ReadAhead::Step::End);
 }
 
-// Gives `good` bytes and then fails.
-class FailingDevice : public QIODevice {
-public:
-    explicit FailingDevice(QByteArray good) : m_good(std::move(good)) {
-        open(QIODevice::ReadOnly);
-        setErrorString("disk on fire");
-    }
-
-protected:
-    qint64 readData(char* data, qint64 max) override {
-        if (m_good.isEmpty()) return -1;
-        const qint64 n = std::min<qint64>(max, m_good.size());
-        std::memcpy(data, m_good.constData(), size_t(n));
-        m_good.remove(0, qsizetype(n));
-        return n;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray m_good;
-};
-
 TEST(ReadAheadTest, ReadErrorComesAfterEveryLineReadBeforeIt) {
     for (std::size_t batchUnits : {std::size_t(1), std::size_t(1) << 16}) {
         FailingDevice device("A@bb.cc\r\nb@dd.ee\nno address\r\npartial@ff.gg");
@@ -161,24 +137,6 @@ TEST(ReadAheadTest, ReadErrorComesAfterEveryLineReadBeforeIt) {
     EXPECT_EQ(reader.status().message(), "disk on fire");
 }
 
-// An input without end: "x@yy.zz" lines as long as anyone reads.
-class EndlessDevice : public QIODevice {
-public:
-    EndlessDevice() { open(QIODevice::ReadOnly); }
-    bool isSequential() const override { return true; }
-
-protected:
-    qint64 readData(char* data, qint64 max) override {
-        for (qint64 i = 0; i < max; ++i) data[i] = "x@yy.zz\n"[(m_offset + i) % 8];
-        m_offset += max;
-        return max;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    qint64 m_offset = 0;
-};
-
 TEST(ReadAheadTest, StopsAnEndlessInputWhenLetGo) {
     EndlessDevice device;
     {
@@ -193,37 +151,8 @@ TEST(ReadAheadTest, StopsAnEndlessInputWhenLetGo) {
     }
 }
 
-// Holds back every byte until released: an input on a stalled disk or network.
-class StalledDevice : public QIODevice {
-public:
-    StalledDevice() { open(QIODevice::ReadOnly); }
-    bool isSequential() const override { return true; }
-    void release() {
-        const std::lock_guard lock(m_mutex);
-        m_released = true;
-        m_changed.notify_all();
-    }
-
-protected:
-    qint64 readData(char* data, qint64 max) override {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_released; });
-        if (m_sent || max < 8) return 0;  // the end
-        m_sent = true;
-        std::memcpy(data, "a@bb.cc\n", 8);
-        return 8;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_released = false;
-    bool m_sent = false;
-};
-
 TEST(ReadAheadTest, AStalledInputLeavesTheRunFreeToWait) {
-    StalledDevice device;
+    StalledDevice device("a@bb.cc\n");
     ReadAhead reader(device, false);
     const ReadAhead::Batch* batch = nullptr;
     EXPECT_EQ(reader.next(batch, 20ms), ReadAhead::Step::Waiting);

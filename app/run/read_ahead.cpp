@@ -16,7 +16,7 @@ constexpr qint64 kBatchInputBytes = InputLines::kDefaultBlockBytes;
 
 ReadAhead::ReadAhead(QIODevice& source, bool everyAddress, qsizetype lineLimit,
                      std::size_t batchUnits)
-    : m_source(source), m_everyAddress(everyAddress), m_lineLimit(lineLimit),
+    : m_input(source), m_everyAddress(everyAddress), m_lineLimit(lineLimit),
       m_batchUnits(batchUnits) {
     try {
         m_thread = std::thread([this] { read(); });
@@ -31,6 +31,7 @@ ReadAhead::~ReadAhead() {
         m_stop = true;
     }
     m_changed.notify_all();
+    m_input.stop();
     if (m_thread.joinable()) m_thread.join();
 }
 
@@ -61,7 +62,7 @@ void ReadAhead::read() {
     Status status = Status::success();
     qint64 consumed = 0;
     try {
-        InputLines lines(m_source);
+        InputLines lines(m_input);
         LinePieces pieces(
             m_everyAddress,
             [&batch](const BoundedLine& line, BoundedLine::Outcome outcome) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bounded_line.h"
+#include "prefetched_input.h"
 #include "platform/status.h"
 
 namespace rosterly {
@@ -67,7 +68,7 @@ private:
     bool handOver(Batch& filled, qint64 bytesConsumed);
     void finish(const Status& status);
 
-    QIODevice& m_source;
+    PrefetchedInput m_input;
     const bool m_everyAddress;
     const qsizetype m_lineLimit;
     const std::size_t m_batchUnits;

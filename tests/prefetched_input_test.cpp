@@ -1,0 +1,76 @@
+// An input read ahead on its own thread gives the same bytes, in order, however it is read; a
+// failure after the bytes before it; and a reader that can always be let go.
+#include "prefetched_input.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+
+#include <random>
+
+#include "support/test_devices.h"
+
+namespace rosterly {
+namespace {
+
+QByteArray readThrough(QIODevice& device, std::mt19937& random, bool& failed) {
+    QByteArray bytes;
+    char chunk[300];
+    failed = false;
+    for (;;) {
+        const qint64 got = device.read(chunk, qint64(1 + random() % sizeof chunk));
+        if (got < 0) failed = true;
+        if (got <= 0) return bytes;
+        bytes.append(chunk, qsizetype(got));
+    }
+}
+
+TEST(PrefetchedInputTest, GivesEveryByteInOrderWhateverTheBlocksAndReads) {
+    std::mt19937 random(3);
+    QByteArray input;
+    for (int i = 0; i < 5000; ++i) input += char(random());
+    for (qint64 blockBytes : {qint64(1), qint64(7), qint64(256), qint64(1) << 16}) {
+        QBuffer source;
+        source.setData(input);
+        source.open(QIODevice::ReadOnly);
+        PrefetchedInput prefetched(source, blockBytes);
+        bool failed = true;
+        EXPECT_EQ(readThrough(prefetched, random, failed), input) << blockBytes;
+        EXPECT_FALSE(failed);
+        EXPECT_EQ(prefetched.read(1).size(), 0);  // the end stays the end
+    }
+}
+
+TEST(PrefetchedInputTest, AFailureComesAfterTheBytesBeforeIt) {
+    std::mt19937 random(5);
+    for (qint64 blockBytes : {qint64(3), qint64(1) << 16}) {
+        FailingDevice source("these bytes were read");
+        PrefetchedInput prefetched(source, blockBytes);
+        bool failed = false;
+        EXPECT_EQ(readThrough(prefetched, random, failed), "these bytes were read");
+        EXPECT_TRUE(failed);
+        EXPECT_EQ(prefetched.errorString(), "disk on fire");
+    }
+}
+
+TEST(PrefetchedInputTest, StoppingFreesAReaderWaitingForAStalledInput) {
+    StalledDevice source("late bytes");
+    {
+        PrefetchedInput prefetched(source);
+        std::thread stopper([&prefetched] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            prefetched.stop();
+        });
+        char byte;
+        EXPECT_EQ(prefetched.read(&byte, 1), -1);  // would wait for ever without stop()
+        stopper.join();
+        source.release();  // lets the reading thread out of its read, so it can be joined
+    }
+    EndlessDevice endless;
+    PrefetchedInput prefetched(endless, 64);
+    EXPECT_EQ(prefetched.read(8), "x@yy.zz\n");
+    // Let go while the thread waits for a free block.
+}
+
+}  // namespace
+}  // namespace rosterly
