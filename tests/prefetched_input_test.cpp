@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QTemporaryFile>
 
 #include <random>
 
@@ -38,6 +39,28 @@ TEST(PrefetchedInputTest, GivesEveryByteInOrderWhateverTheBlocksAndReads) {
         EXPECT_EQ(readThrough(prefetched, random, failed), input) << blockBytes;
         EXPECT_FALSE(failed);
         EXPECT_EQ(prefetched.read(1).size(), 0);  // the end stays the end
+    }
+}
+
+// A file is read in blocks from their places in it, by two threads.
+TEST(PrefetchedInputTest, AFileGivesEveryByteInOrderWhateverTheBlocks) {
+    std::mt19937 random(4);
+    for (int size : {0, 1, 4096, 5000}) {
+        QByteArray input;
+        for (int i = 0; i < size; ++i) input += char(random());
+        QTemporaryFile file;
+        ASSERT_TRUE(file.open());
+        file.write(input);
+        file.close();
+        for (qint64 blockBytes : {qint64(1), qint64(7), qint64(1024), qint64(1) << 16}) {
+            QFile source(file.fileName());
+            ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+            PrefetchedInput prefetched(source, blockBytes);
+            bool failed = true;
+            EXPECT_EQ(readThrough(prefetched, random, failed), input) << size << " " << blockBytes;
+            EXPECT_FALSE(failed);
+            EXPECT_EQ(prefetched.read(1).size(), 0);
+        }
     }
 }
 

@@ -1,29 +1,54 @@
 #include "prefetched_input.h"
 
+#include <QFile>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 #include <system_error>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace rosterly {
+namespace {
+constexpr std::size_t kPositionalThreads = 2;
+}  // namespace
 
 PrefetchedInput::PrefetchedInput(QIODevice& source, qint64 blockBytes) : m_source(source) {
     setOpenMode(QIODevice::ReadOnly | QIODevice::Unbuffered);
+#ifdef Q_OS_UNIX
+    if (auto* file = qobject_cast<QFile*>(&source); file && !file->isSequential()) {
+        m_descriptor = file->handle();
+        m_start = file->pos();
+    }
+#endif
+    const std::size_t threads = m_descriptor >= 0 ? kPositionalThreads : 1;
     try {
         for (Block& block : m_blocks) block.bytes.resize(std::size_t(std::max<qint64>(blockBytes, 1)));
-        m_thread = std::thread([this] { fill(); });
-    } catch (const std::bad_alloc&) {
-        m_failure = QStringLiteral("not enough memory");
-        m_sourceEnded = true;
-    } catch (const std::system_error&) {
-        m_failure = QStringLiteral("no thread could be started to read it");
-        m_sourceEnded = true;
+        for (std::size_t t = 0; t < threads; ++t) {
+            m_threads.emplace_back([this, t, threads] { fill(t, threads); });
+        }
+    } catch (const std::exception& e) {
+        const bool noMemory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+        stop();
+        for (std::thread& thread : m_threads) thread.join();
+        m_threads.clear();
+        // The input then ends at once, with the reason.
+        Block& first = m_blocks[0];
+        first = Block{};
+        first.filled = first.last = true;
+        first.failure = noMemory ? QStringLiteral("not enough memory")
+                                 : QStringLiteral("no thread could be started to read it");
+        m_stopped = false;
     }
 }
 
 PrefetchedInput::~PrefetchedInput() {
     stop();
-    if (m_thread.joinable()) m_thread.join();
+    for (std::thread& thread : m_threads) thread.join();
 }
 
 void PrefetchedInput::stop() {
@@ -34,62 +59,86 @@ void PrefetchedInput::stop() {
     m_changed.notify_all();
 }
 
-// Runs on the reading thread.
-void PrefetchedInput::fill() {
-    std::size_t filling = 0;
-    for (;;) {
+// A reading thread: blocks first, first + step, first + 2 * step, ... until the input's last.
+void PrefetchedInput::fill(std::size_t first, std::size_t step) {
+    for (std::size_t number = first;; number += step) {
+        Block& block = m_blocks[number % kBlocks];
         {
             std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_ready < kBlocks || m_stopped; });
+            m_changed.wait(lock, [&] { return number < m_next + kBlocks || m_stopped; });
             if (m_stopped) return;
         }
-        // The block is this thread's until it is counted ready.
-        Block& block = m_blocks[filling];
-        const qint64 got = m_source.read(block.bytes.data(), qint64(block.bytes.size()));
-        const std::lock_guard lock(m_mutex);
-        if (got <= 0) {
-            if (got < 0) {
-                m_failure = m_source.errorString();
-                if (m_failure.isEmpty()) m_failure = QStringLiteral("The input could not be read.");
-            }
-            m_sourceEnded = true;
-            m_changed.notify_all();
-            return;
+        // The block is this thread's until it is marked filled.
+        QString failure;
+        const qint64 got = readBlock(number, block);
+        if (got < 0) {
+            failure = m_descriptor >= 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                        : m_source.errorString();
+            if (failure.isEmpty()) failure = QStringLiteral("The input could not be read.");
         }
-        block.size = got;
-        ++m_ready;
-        filling = (filling + 1) % kBlocks;
+        const bool last = m_descriptor >= 0 ? got < qint64(block.bytes.size()) : got <= 0;
+        {
+            const std::lock_guard lock(m_mutex);
+            block.size = std::max<qint64>(got, 0);
+            block.last = last;
+            block.failure = failure;
+            block.filled = true;
+        }
         m_changed.notify_all();
+        if (last) return;
     }
+}
+
+qint64 PrefetchedInput::readBlock(std::size_t number, Block& block) {
+    const auto capacity = qint64(block.bytes.size());
+#ifdef Q_OS_UNIX
+    if (m_descriptor >= 0) {
+        // A whole block unless the file ends in it: a short read is retried from where it ended.
+        const qint64 at = m_start + qint64(number) * capacity;
+        qint64 done = 0;
+        while (done < capacity) {
+            const ssize_t got =
+                ::pread(m_descriptor, block.bytes.data() + done, std::size_t(capacity - done), at + done);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) return -1;
+            if (got == 0) break;
+            done += got;
+        }
+        return done;
+    }
+#endif
+    return m_source.read(block.bytes.data(), capacity);
 }
 
 qint64 PrefetchedInput::readData(char* data, qint64 maxSize) {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_ready > 0 || m_sourceEnded || m_stopped; });
-    if (m_stopped) {
-        setErrorString(QStringLiteral("Reading was stopped."));
-        return -1;
-    }
-    if (m_ready == 0) {
-        if (m_failure.isEmpty()) return 0;
-        setErrorString(m_failure);
-        return -1;
-    }
-    // The first filled block stays the reader's until it is let go, so it is copied unlocked.
-    Block& block = m_blocks[m_first];
-    const qint64 count = std::min(maxSize, block.size - m_taken);
-    lock.unlock();
-    std::memcpy(data, block.bytes.data() + m_taken, std::size_t(count));
-    m_taken += count;
-    if (m_taken == block.size) {
+    for (;;) {
+        m_changed.wait(lock, [this] { return m_blocks[m_next % kBlocks].filled || m_stopped; });
+        if (m_stopped) {
+            setErrorString(QStringLiteral("Reading was stopped."));
+            return -1;
+        }
+        Block& block = m_blocks[m_next % kBlocks];
+        if (m_taken < block.size) {
+            // A filled block stays the reader's until it is let go, so it is copied unlocked.
+            const qint64 count = std::min(maxSize, block.size - m_taken);
+            lock.unlock();
+            std::memcpy(data, block.bytes.data() + m_taken, std::size_t(count));
+            lock.lock();
+            m_taken += count;
+            return count;
+        }
+        if (block.last) {
+            if (block.failure.isEmpty()) return 0;
+            setErrorString(block.failure);
+            return -1;
+        }
+        // Every byte of the block is given out: it goes back to the reading threads.
+        block.filled = false;
+        ++m_next;
         m_taken = 0;
-        lock.lock();
-        m_first = (m_first + 1) % kBlocks;
-        --m_ready;
-        lock.unlock();
         m_changed.notify_all();
     }
-    return count;
 }
 
 }  // namespace rosterly

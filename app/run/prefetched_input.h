@@ -1,7 +1,8 @@
-// An input read a few blocks ahead of its reader, on a thread of its own.
+// An input read a few blocks ahead of its reader, on threads of its own.
 #pragma once
 
 #include <QIODevice>
+#include <QString>
 
 #include <array>
 #include <condition_variable>
@@ -11,22 +12,26 @@
 
 namespace rosterly {
 
-// A sequential device giving the bytes of `source` in order: a thread of its own reads them
-// into a few blocks while the reader scans the ones before, so that copying the bytes out of the
-// system and looking through them take turns on two processors instead of one. A read failure of
-// the source comes after every byte read before it, with the source's error text.
+// A sequential device giving the bytes of `source` in order: threads of their own read them into
+// a few numbered blocks while the reader scans the ones before, so that copying the bytes out of
+// the system and looking through them run on several processors at once. A file open on a
+// descriptor is read by two threads at once, each block from its own place in the file; any
+// other device by one thread, in order. A read failure of the source comes after every byte
+// read before it, with the source's error text.
 //
-// The source must be open for reading and must outlive this device; nothing else may use it
-// meanwhile. Memory: kBlocks blocks of `blockBytes`.
+// The file's bytes are taken as they are when each block is read: the input ends at the first
+// block that comes short, even if the file grows later. The source must be open for reading and
+// must outlive this device; nothing else may use it meanwhile. Memory: kBlocks blocks of
+// `blockBytes`.
 class PrefetchedInput final : public QIODevice {
 public:
-    static constexpr qint64 kDefaultBlockBytes = qint64(1) << 19;
+    static constexpr qint64 kDefaultBlockBytes = qint64(1) << 18;
 
     explicit PrefetchedInput(QIODevice& source, qint64 blockBytes = kDefaultBlockBytes);
     ~PrefetchedInput() override;
 
     bool isSequential() const override { return true; }
-    // Ends the reading early: the thread stops after the read it is in, and a reader waiting
+    // Ends the reading early: each thread stops after the read it is in, and a reader waiting
     // for bytes gets a failure at once.
     void stop();
 
@@ -35,26 +40,31 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
-    static constexpr std::size_t kBlocks = 3;
+    static constexpr std::size_t kBlocks = 4;
     struct Block {
         std::vector<char> bytes;
         qint64 size = 0;
+        bool filled = false;  // read, and not yet let go by the reader
+        bool last = false;    // no block after this one belongs to the input
+        QString failure;      // why it could not be read, when it could not
     };
 
-    void fill();  // the reading thread
+    void fill(std::size_t first, std::size_t step);  // a reading thread
+    qint64 readBlock(std::size_t number, Block& block);
 
     QIODevice& m_source;
+    int m_descriptor = -1;  // for reading blocks at their place; -1: read in order
+    qint64 m_start = 0;     // the source's position when reading began
+
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    // A ring: the `m_ready` blocks from `m_first` on are filled, the others free for the thread.
+    // Block n lives in m_blocks[n % kBlocks]; the reader is at block m_next, so blocks up to
+    // m_next + kBlocks - 1 may be filled.
     std::array<Block, kBlocks> m_blocks;
-    std::size_t m_first = 0;
-    std::size_t m_ready = 0;
-    qint64 m_taken = 0;         // bytes of the first filled block already given out
-    bool m_sourceEnded = false;  // the thread has read its last block
-    QString m_failure;           // why the source could not be read, once it ended so
+    std::size_t m_next = 0;
+    qint64 m_taken = 0;  // bytes of block m_next already given out
     bool m_stopped = false;
-    std::thread m_thread;
+    std::vector<std::thread> m_threads;
 };
 
 }  // namespace rosterly
