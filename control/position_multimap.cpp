@@ -29,7 +29,8 @@ PositionMultimap::Candidates PositionMultimap::find(std::uint64_t hash) const {
         }
         if ((slot.data & kListFlag) == 0) return {nullptr, slot.data - 1, 1, false, false};
         const std::uint32_t bucket = slot.data & ~kListFlag;
-        return {&m_lists[bucket + 1], 0, m_lists[bucket], false, false};
+        const PositionLists& lists = *m_lists;
+        return {&lists[bucket + 1], 0, lists[bucket], false, false};
     }
 }
 
@@ -39,7 +40,7 @@ void PositionMultimap::prefetch(std::uint64_t hash) const {
 
 void PositionMultimap::reserve(std::size_t inserts) {
     // A list that moves to a bigger bucket needs the new one before the old is freed.
-    m_lists.reserve(std::uint64_t{inserts} * (kCap + 1));
+    m_lists->reserve(std::uint64_t{inserts} * (kCap + 1));
     const std::size_t keys = m_used + inserts;
     if (10 * keys > 7 * m_slotCount) {
         rehash(std::max(kMinSlots, std::bit_ceil(10 * keys / 7 + 1)));
@@ -88,42 +89,43 @@ bool PositionMultimap::markBranched(std::uint64_t hash) noexcept {
 
 PositionMultimap::Filed PositionMultimap::addToList(Slot& slot, std::uint32_t position,
                                                     std::uint32_t (&evicted)[kCap]) noexcept {
+    PositionLists& lists = *m_lists;
     if ((slot.data & kListFlag) == 0) {
-        const std::uint32_t bucket = m_lists.allocate(classFor(3));
-        m_lists[bucket] = 2;
-        m_lists[bucket + 1] = slot.data - 1;
-        m_lists[bucket + 2] = position;
+        const std::uint32_t bucket = lists.allocate(classFor(3));
+        lists[bucket] = 2;
+        lists[bucket + 1] = slot.data - 1;
+        lists[bucket + 2] = position;
         slot.data = kListFlag | bucket;
         return {false, 0, false};
     }
     std::uint32_t bucket = slot.data & ~kListFlag;
-    const std::uint32_t count = m_lists[bucket];
+    const std::uint32_t count = lists[bucket];
     if (count == kCap) {
         // Such a key is never looked through again, so its positions are handed back and let go.
-        for (std::uint32_t i = 0; i < kCap; ++i) evicted[i] = m_lists[bucket + 1 + i];
-        m_lists.release(bucket, classFor(kCap + 1));
+        for (std::uint32_t i = 0; i < kCap; ++i) evicted[i] = lists[bucket + 1 + i];
+        lists.release(bucket, classFor(kCap + 1));
         slot.tag |= kCrowdedTag;
         slot.data = evicted[0] + 1;
         return {true, kCap, false};
     }
     if (std::has_single_bit(count + 1)) {  // the bucket is full
-        const std::uint32_t bigger = m_lists.allocate(classFor(count + 2));
-        for (std::uint32_t i = 0; i <= count; ++i) m_lists[bigger + i] = m_lists[bucket + i];
-        m_lists.release(bucket, classFor(count + 1));
+        const std::uint32_t bigger = lists.allocate(classFor(count + 2));
+        for (std::uint32_t i = 0; i <= count; ++i) lists[bigger + i] = lists[bucket + i];
+        lists.release(bucket, classFor(count + 1));
         bucket = bigger;
         slot.data = kListFlag | bucket;
     }
-    m_lists[bucket + 1 + count] = position;
-    m_lists[bucket] = count + 1;
+    lists[bucket + 1 + count] = position;
+    lists[bucket] = count + 1;
     return {false, 0, false};
 }
 
 void PositionMultimap::clear() {
-    *this = PositionMultimap();
+    *this = PositionMultimap(*m_lists);
 }
 
 std::size_t PositionMultimap::memoryBytes() const {
-    return m_slotCount * sizeof(Slot) + m_lists.memoryBytes();
+    return m_slotCount * sizeof(Slot);
 }
 
 }  // namespace seen_text_detail

@@ -12,6 +12,11 @@ namespace corvell {
 
 namespace seen_text_detail {
 
+// The lists of positions behind one or more PositionMultimaps: a bucket of 2^c words holds a
+// list's length, then up to 2^c - 1 positions. Maps that share a pool reuse each other's freed
+// buckets.
+using PositionLists = BucketPool<std::uint32_t, 7>;
+
 // Multimap from 64-bit key hashes to text positions (below 2^31 - 1) in one flat open-addressing
 // table of 8-byte slots: a key with one position holds it in its slot, longer lists sit in
 // buckets of a shared pool. A key keeps at most kCap positions; beyond that it is crowded: it
@@ -21,6 +26,8 @@ namespace seen_text_detail {
 class PositionMultimap {
 public:
     static constexpr std::uint32_t kCap = 63;
+
+    explicit PositionMultimap(PositionLists& lists) : m_lists(&lists) {}
 
     struct Candidates {
         const std::uint32_t* list;  // the positions, or nullptr when there is one, in `single`
@@ -49,8 +56,10 @@ public:
                  std::uint32_t (&evicted)[kCap]) noexcept;
     // Marks the crowded key under `hash` as branched; false if there is no such key.
     bool markBranched(std::uint64_t hash) noexcept;
-    void clear();  // empty, memory released
-    std::size_t memoryBytes() const;
+    // Empty, the table's memory released. The lists stay in the pool: clear it as well once no
+    // map that shares it holds any.
+    void clear();
+    std::size_t memoryBytes() const;  // of the table, without the pool
 
 private:
     struct Slot {
@@ -63,9 +72,6 @@ private:
     static constexpr std::uint32_t kCrowdedTag = 1;
     static constexpr std::uint32_t kBranchedTag = 2;
     static constexpr std::uint32_t kMarks = kCrowdedTag | kBranchedTag;
-    // A bucket of 2^c words holds the list's length, then up to 2^c - 1 positions.
-    static constexpr unsigned kClasses = 7;
-
     static std::uint32_t tagOf(std::uint64_t hash) {
         return static_cast<std::uint32_t>(hash >> 32) & ~kMarks;
     }
@@ -78,7 +84,7 @@ private:
     std::size_t m_slotCount = 0;  // a power of two, or 0; at most 70% used
     std::size_t m_used = 0;
     unsigned m_shift = 32;
-    BucketPool<std::uint32_t, kClasses> m_lists;
+    PositionLists* m_lists;
 };
 
 }  // namespace seen_text_detail

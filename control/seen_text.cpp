@@ -96,7 +96,10 @@ private:
     std::array<std::uint64_t, kRight.size()> m_rights;
 };
 
-SeenText::SeenText() : m_cells(kLeft.size() * kRight.size()) {}
+SeenText::SeenText() {
+    m_cells.reserve(kLeft.size() * kRight.size());
+    for (std::size_t i = 0; i < kLeft.size() * kRight.size(); ++i) m_cells.emplace_back(m_cellLists);
+}
 
 seen_text_detail::PositionMultimap& SeenText::cell(std::size_t left, std::size_t right) const {
     return m_cells[left * kRight.size() + right];
@@ -105,7 +108,9 @@ seen_text_detail::PositionMultimap& SeenText::cell(std::size_t left, std::size_t
 void SeenText::reset(std::u16string_view initial) {
     m_text.clear();
     for (auto& cell : m_cells) cell.clear();
+    m_cellLists = seen_text_detail::PositionLists();
     m_pieces.clear();
+    m_pieceLists = seen_text_detail::PositionLists();
     m_pendingCount = 0;
     m_cellsIncomplete = false;
     m_automaton.reset();
@@ -270,6 +275,7 @@ void SeenText::branch(std::size_t left, std::uint64_t key) const {
 // Files every '@' of the text anew, with the right walks of every crowded cell laid out.
 void SeenText::fileWithRightWalksEverywhere() const {
     for (auto& cell : m_cells) cell.clear();
+    m_cellLists = seen_text_detail::PositionLists();
     m_rightWalksEverywhere = true;
     for (std::size_t at = m_text.find(u'@', 0); at < filedEnd(); at = m_text.find(u'@', at + 1)) {
         fileAt(static_cast<std::uint32_t>(at));
@@ -388,8 +394,8 @@ std::size_t SeenText::memoryBytes() const {
 }
 
 std::size_t SeenText::indexBytes() const {
-    std::size_t bytes =
-        sizeof(*this) + m_pieces.memoryBytes() + m_recent.capacity() * sizeof(RecentSlot);
+    std::size_t bytes = sizeof(*this) + m_cellLists.memoryBytes() + m_pieces.memoryBytes() +
+                        m_pieceLists.memoryBytes() + m_recent.capacity() * sizeof(RecentSlot);
     for (const auto& cell : m_cells) bytes += sizeof(cell) + cell.memoryBytes();
     return bytes + (m_automaton ? m_automaton->memoryBytes() : 0);
 }

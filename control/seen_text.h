@@ -87,11 +87,14 @@ private:
 
     CompactText m_text;
     // The '@'s of the text by context, one table per cell: a key is known by part of its hash
-    // only, and the keys that share a list must be of one cell.
+    // only, and the keys that share a list must be of one cell. The cells keep their lists in
+    // one pool, so the lists that a crowded key lets go serve the finer cells it hands on to.
+    mutable seen_text_detail::PositionLists m_cellLists;
     mutable std::vector<seen_text_detail::PositionMultimap> m_cells;
     // Start positions of the appended pieces that the cells cannot answer for exactly (see
     // cellsAnswerExactly()), by a hash of the whole piece.
-    seen_text_detail::PositionMultimap m_pieces;
+    seen_text_detail::PositionLists m_pieceLists;
+    seen_text_detail::PositionMultimap m_pieces{m_pieceLists};
     std::size_t m_pieceCount = 0;
     // Recent answers: where a recent needle or piece stands, by a hash of it.
     struct RecentSlot {
