@@ -76,8 +76,8 @@ private:
 };
 
 // Lists of words in buckets of 2^c words (c below kClasses), each bucket aligned to its size so
-// none straddles a block; freed buckets are reused by later lists of the same size. A freed
-// bucket's first word links it into its free list.
+// none straddles a block; freed buckets are reused by later lists of the same size, or split
+// for smaller ones. A freed bucket's first word links it into its free list.
 template <class Word, unsigned kClasses>
 class BucketPool {
 public:
@@ -92,9 +92,14 @@ public:
     void reserve(std::uint64_t words) { m_words.reserve(2 * words); }
     // First word of a bucket of 2^sizeClass words; room must have been reserved.
     std::uint32_t allocate(unsigned sizeClass) noexcept {
-        if (m_free[sizeClass] != kNone) {
-            const std::uint32_t bucket = m_free[sizeClass];
-            m_free[sizeClass] = static_cast<std::uint32_t>(m_words[bucket]);
+        if (m_free[sizeClass] != kNone) return takeFree(sizeClass);
+        // Lists that stop growing (or leave) let go of larger buckets than the next lists need:
+        // the smallest larger one is split, its first part serves and the rest is freed in
+        // aligned halves, so the pool grows only when no freed bucket is large enough.
+        for (unsigned larger = sizeClass + 1; larger < kClasses; ++larger) {
+            if (m_free[larger] == kNone) continue;
+            const std::uint32_t bucket = takeFree(larger);
+            for (unsigned half = larger; half-- > sizeClass;) release(bucket + (1u << half), half);
             return bucket;
         }
         // The gap that alignment leaves goes to the free lists in aligned power-of-two pieces.
@@ -116,6 +121,12 @@ public:
     std::size_t memoryBytes() const { return m_words.memoryBytes(); }
 
 private:
+    std::uint32_t takeFree(unsigned sizeClass) noexcept {
+        const std::uint32_t bucket = m_free[sizeClass];
+        m_free[sizeClass] = static_cast<std::uint32_t>(m_words[bucket]);
+        return bucket;
+    }
+
     BlockPool<Word> m_words;
     std::array<std::uint32_t, kClasses> m_free;
 };
