@@ -2,6 +2,7 @@
 // blocks, and on top of it lists kept in power-of-two buckets that can be freed and reused.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -28,6 +29,7 @@ public:
         return m_blocks[i >> kShift].get()[i & (kBlock - 1)];
     }
     std::uint32_t size() const { return m_size; }
+    std::uint64_t capacity() const { return m_capacity; }
 
     // Makes room for `extra` more records; throws (std::bad_alloc, std::length_error) with
     // nothing changed if that is impossible.
@@ -76,10 +78,17 @@ private:
 };
 
 // Lists of words in buckets of 2^c words (c below kClasses), each bucket aligned to its size so
-// none straddles a block; freed buckets are reused by later lists of the same size, or split
-// for smaller ones. A freed bucket's first word links it into its free list.
+// none straddles a block. A freed bucket is joined with its freed twin (the other half of the
+// bucket twice its size) into that bucket, as far as they go; a freed bucket serves a later list
+// of its size, or is split for a smaller one. So lists that grow through the sizes, or let go of
+// their buckets, leave room that later lists of any size take up before the pool grows.
+//
+// A freed bucket of two words or more is linked into its size's free list both ways, by its
+// first two words, and marked in that size's map; a freed single word only by its first word.
 template <class Word, unsigned kClasses>
 class BucketPool {
+    static_assert(sizeof(Word) >= sizeof(std::uint32_t));
+
 public:
     static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 
@@ -89,17 +98,23 @@ public:
     const Word& operator[](std::uint32_t i) const { return m_words[i]; }
 
     // Room for buckets of `words` words in all, counting what alignment may waste: twice that.
-    void reserve(std::uint64_t words) { m_words.reserve(2 * words); }
+    // Throws (std::bad_alloc, std::length_error) with nothing that matters changed.
+    void reserve(std::uint64_t words) {
+        m_words.reserve(2 * words);
+        if (m_mapped == m_words.capacity()) return;
+        for (unsigned c = 1; c < kClasses; ++c) {
+            m_freeMaps[c].resize(std::size_t((m_words.capacity() >> c) / 64 + 1));
+        }
+        m_mapped = m_words.capacity();
+    }
     // First word of a bucket of 2^sizeClass words; room must have been reserved.
     std::uint32_t allocate(unsigned sizeClass) noexcept {
-        if (m_free[sizeClass] != kNone) return takeFree(sizeClass);
-        // Lists that stop growing (or leave) let go of larger buckets than the next lists need:
-        // the smallest larger one is split, its first part serves and the rest is freed in
-        // aligned halves, so the pool grows only when no freed bucket is large enough.
-        for (unsigned larger = sizeClass + 1; larger < kClasses; ++larger) {
-            if (m_free[larger] == kNone) continue;
-            const std::uint32_t bucket = takeFree(larger);
-            for (unsigned half = larger; half-- > sizeClass;) release(bucket + (1u << half), half);
+        for (unsigned c = sizeClass; c < kClasses; ++c) {
+            if (m_free[c] == kNone) continue;
+            const std::uint32_t bucket = m_free[c];
+            unlink(bucket, c);
+            // A larger bucket serves with its first part; the rest is freed in aligned halves.
+            for (unsigned half = c; half-- > sizeClass;) push(bucket + (1u << half), half);
             return bucket;
         }
         // The gap that alignment leaves goes to the free lists in aligned power-of-two pieces.
@@ -115,20 +130,64 @@ public:
         return top;
     }
     void release(std::uint32_t bucket, unsigned sizeClass) noexcept {
-        m_words[bucket] = static_cast<Word>(m_free[sizeClass]);
-        m_free[sizeClass] = bucket;
+        while (sizeClass >= 1 && sizeClass + 1 < kClasses) {
+            const std::uint32_t twin = bucket ^ (1u << sizeClass);
+            if (!isFree(twin, sizeClass)) break;
+            unlink(twin, sizeClass);
+            bucket = std::min(bucket, twin);
+            ++sizeClass;
+        }
+        push(bucket, sizeClass);
     }
-    std::size_t memoryBytes() const { return m_words.memoryBytes(); }
+    std::size_t memoryBytes() const {
+        std::size_t bytes = m_words.memoryBytes();
+        for (const auto& map : m_freeMaps) bytes += map.capacity() * sizeof(map[0]);
+        return bytes;
+    }
 
 private:
-    std::uint32_t takeFree(unsigned sizeClass) noexcept {
-        const std::uint32_t bucket = m_free[sizeClass];
-        m_free[sizeClass] = static_cast<std::uint32_t>(m_words[bucket]);
-        return bucket;
+    bool isFree(std::uint32_t bucket, unsigned sizeClass) const {
+        const std::uint64_t bit = bucket >> sizeClass;
+        return std::uint64_t{bucket} + (1u << sizeClass) <= m_words.size() &&
+               (m_freeMaps[sizeClass][bit / 64] >> (bit % 64) & 1) != 0;
+    }
+    void mark(std::uint32_t bucket, unsigned sizeClass, bool free) {
+        const std::uint64_t bit = bucket >> sizeClass;
+        std::uint64_t& word = m_freeMaps[sizeClass][bit / 64];
+        word = free ? word | std::uint64_t{1} << (bit % 64) : word & ~(std::uint64_t{1} << (bit % 64));
+    }
+    void push(std::uint32_t bucket, unsigned sizeClass) noexcept {
+        const std::uint32_t next = m_free[sizeClass];
+        m_words[bucket] = static_cast<Word>(next);
+        m_free[sizeClass] = bucket;
+        if (sizeClass == 0) return;
+        m_words[bucket + 1] = static_cast<Word>(kNone);
+        if (next != kNone) m_words[next + 1] = static_cast<Word>(bucket);
+        mark(bucket, sizeClass, true);
+    }
+    // Takes a freed bucket out of its list; a single word only from the front.
+    void unlink(std::uint32_t bucket, unsigned sizeClass) noexcept {
+        const auto next = static_cast<std::uint32_t>(m_words[bucket]);
+        if (sizeClass == 0) {
+            m_free[0] = next;
+            return;
+        }
+        const auto previous = static_cast<std::uint32_t>(m_words[bucket + 1]);
+        if (previous == kNone) {
+            m_free[sizeClass] = next;
+        } else {
+            m_words[previous] = static_cast<Word>(next);
+        }
+        if (next != kNone) m_words[next + 1] = static_cast<Word>(previous);
+        mark(bucket, sizeClass, false);
     }
 
     BlockPool<Word> m_words;
     std::array<std::uint32_t, kClasses> m_free;
+    // Per size of two words or more: one bit per place such a bucket can start, set while a
+    // freed bucket of that size starts there.
+    std::array<std::vector<std::uint64_t>, kClasses> m_freeMaps;
+    std::uint64_t m_mapped = 0;  // the capacity the maps cover
 };
 
 }  // namespace corvell

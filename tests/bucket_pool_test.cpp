@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
+#include <vector>
 
 namespace corvell {
 namespace {
@@ -70,6 +72,30 @@ TEST(BucketPoolTest, ALargeFreedBucketServesSmallerOnesBeforeThePoolGrows) {
         highest = std::max(highest, bucket + (1u << sizeClass));
     }
     EXPECT_EQ(highest - lowest, 8u * 64u) << "the freed room, exactly";
+}
+
+// Lists grow through the sizes: what they let go of must come back together for larger ones.
+TEST(BucketPoolTest, FreedSmallBucketsJoinForLargerOnesBeforeThePoolGrows) {
+    std::mt19937 random(12);
+    Pool pool;
+    std::map<std::uint32_t, unsigned> live;
+    for (int i = 0; i < 4000; ++i) {
+        const unsigned sizeClass = 1 + random() % 5;
+        pool.reserve(1u << sizeClass);
+        live[pool.allocate(sizeClass)] = sizeClass;
+    }
+    std::uint32_t words = 0;
+    for (const auto& [bucket, sizeClass] : live) words = std::max(words, bucket + (1u << sizeClass));
+    const std::size_t grown = pool.memoryBytes();
+    std::vector<std::pair<std::uint32_t, unsigned>> order(live.begin(), live.end());
+    std::shuffle(order.begin(), order.end(), random);
+    for (const auto& [bucket, sizeClass] : order) pool.release(bucket, sizeClass);
+    // Everything is free again: the largest buckets fill all of it, without growing the pool.
+    std::map<std::uint32_t, unsigned> again;
+    for (std::uint32_t i = 0; i < words / 64; ++i) again[pool.allocate(6)] = 6;
+    EXPECT_EQ(pool.memoryBytes(), grown);
+    EXPECT_EQ(again.size(), words / 64);
+    EXPECT_LT(std::prev(again.end())->first, words);
 }
 
 }  // namespace
