@@ -19,7 +19,8 @@ namespace {
 
 using Entries = std::vector<QStringList>;
 
-// Sorts entries of addresses as the table does: through the lines the record would hold.
+// Sorts entries of addresses as the table does: through the lines the record would hold. Every
+// way of sorting them, all at once or in chunks then merged, must give the same order.
 Entries sorted(const Entries& entries) {
     std::vector<std::vector<std::string>> lines(entries.size());
     for (size_t e = 0; e < entries.size(); ++e) {
@@ -29,14 +30,22 @@ Entries sorted(const Entries& entries) {
             lines[e].push_back(line);
         }
     }
-    std::vector<uint32_t> order(entries.size());
-    std::iota(order.begin(), order.end(), 0u);
-    sortEntries(order, [&](uint32_t e, uint32_t k) {
-        return k < lines[e].size() ? QByteArrayView(lines[e][k]) : QByteArrayView();
-    });
-    Entries result;
-    for (const uint32_t e : order) result.push_back(entries[e]);
-    return result;
+    std::vector<Entries> results;
+    for (uint32_t chunk : {kSortChunk, 1u, 3u, 64u}) {
+        std::vector<uint32_t> order(entries.size());
+        std::iota(order.begin(), order.end(), 0u);
+        sortEntries(
+            order,
+            [&](uint32_t e, uint32_t k) {
+                return k < lines[e].size() ? QByteArrayView(lines[e][k]) : QByteArrayView();
+            },
+            {}, chunk);
+        Entries result;
+        for (const uint32_t e : order) result.push_back(entries[e]);
+        if (!results.empty()) EXPECT_EQ(result, results.front()) << "in chunks of " << chunk;
+        results.push_back(result);
+    }
+    return results.front();
 }
 
 QString textOf(const QStringList& entry) {

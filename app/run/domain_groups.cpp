@@ -78,11 +78,13 @@ void DomainGroups::settle() const {
     regroup(sequence);
 }
 
+// Memory beyond the sequence and the groups: 4 bytes an entry for its group and the index of
+// domains; a group is known by the place of its first member in the sequence.
 void DomainGroups::regroup(const std::vector<Entry>& sequence) const {
     std::vector<uint32_t> groupOf(sequence.size());
-    std::vector<Entry> firstOf;  // each group's first entry, whose domain is the group's key
+    uint32_t groups = 0;
     {
-        EntryIndex domains;
+        EntryIndex domains;  // the place of each group's first member, by its domain's hash
         domains.reserve(sequence.size());
         // The index is read at random: each domain's hash is taken some entries ahead and its
         // slot fetched while the entries before it are placed.
@@ -99,25 +101,26 @@ void DomainGroups::regroup(const std::vector<Entry>& sequence) const {
             hashAhead(i + kAheadMask);
             const uint64_t hash = hashes[i & kAheadMask];
             const QByteArrayView wanted = domainKeyOf(m_record.line(sequence[i]), key);
-            uint32_t group = domains.find(hash, [&](uint32_t g) {
-                return domainKeyOf(m_record.line(firstOf[g]), other) == wanted;
+            const uint32_t first = domains.find(hash, [&](uint32_t place) {
+                return domainKeyOf(m_record.line(sequence[place]), other) == wanted;
             });
-            if (group == EntryIndex::kNone) {
-                group = uint32_t(firstOf.size());
-                firstOf.push_back(sequence[i]);
-                domains.insert(hash, group);
+            if (first == EntryIndex::kNone) {
+                groupOf[i] = groups++;
+                domains.insert(hash, uint32_t(i));
+            } else {
+                groupOf[i] = groupOf[first];
             }
-            groupOf[i] = group;
         }
     }
-    // Counting sort by group, stable, so members keep their order of arrival.
-    m_starts.assign(firstOf.size() + 1, 0);
-    firstOf = {};
+    // Counting sort by group, stable, so members keep their order of arrival. Each group's start
+    // serves as its cursor and ends as the next group's start, so the starts are shifted back.
+    m_starts.assign(size_t(groups) + 1, 0);
     for (const uint32_t group : groupOf) ++m_starts[group + 1];
     std::partial_sum(m_starts.begin(), m_starts.end(), m_starts.begin());
-    std::vector<uint32_t> next(m_starts.begin(), m_starts.end() - 1);
     m_members.assign(sequence.size(), 0);
-    for (size_t i = 0; i < sequence.size(); ++i) m_members[next[groupOf[i]]++] = sequence[i];
+    for (size_t i = 0; i < sequence.size(); ++i) m_members[m_starts[groupOf[i]]++] = sequence[i];
+    std::copy_backward(m_starts.begin(), m_starts.end() - 1, m_starts.end());
+    m_starts[0] = 0;
 }
 
 void DomainGroups::sortGroups() {
@@ -125,20 +128,36 @@ void DomainGroups::sortGroups() {
     if (count == 0) return;
     std::vector<uint32_t> order(count);
     std::iota(order.begin(), order.end(), 0u);
-    sortEntries(order, [this](uint32_t g, uint32_t k) {
-        const uint32_t at = m_starts[g] + k;
-        return at < m_starts[g + 1] ? m_record.line(m_members[at]) : QByteArrayView();
-    });
+    sortEntries(
+        order,
+        [this](uint32_t g, uint32_t k) {
+            const uint32_t at = m_starts[g] + k;
+            return at < m_starts[g + 1] ? m_record.line(m_members[at]) : QByteArrayView();
+        },
+        // A group's first line is found through its start, then its first member.
+        [this](uint32_t g, unsigned stage) {
+            switch (stage) {
+                case 0: __builtin_prefetch(&m_starts[g]); break;
+                case 1: __builtin_prefetch(&m_members[m_starts[g]]); break;
+                case 2: m_record.prefetchStart(m_members[m_starts[g]]); break;
+                default: m_record.prefetchLine(m_members[m_starts[g]]); break;
+            }
+        });
+    // The members move first and the old ones go before the starts move, so that no more than
+    // one of the two exists twice over.
     std::vector<Entry> members(m_members.size());
-    std::vector<uint32_t> starts(m_starts.size());
     uint32_t at = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        const uint32_t g = order[i];
-        starts[i] = at;
+    for (const uint32_t g : order) {
         for (uint32_t m = m_starts[g]; m < m_starts[g + 1]; ++m) members[at++] = m_members[m];
     }
-    starts[count] = at;
     m_members = std::move(members);
+    std::vector<uint32_t> starts(m_starts.size());
+    at = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        starts[i] = at;
+        at += m_starts[order[i] + 1] - m_starts[order[i]];
+    }
+    starts[count] = at;
     m_starts = std::move(starts);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <string>
 
 #include "folded_key.h"
@@ -51,27 +52,101 @@ int compareTexts(uint32_t a, uint32_t b, const EntryLine& line, std::string& key
     }
 }
 
-}  // namespace
+// Entries in order of their keys' prefixes, then their whole texts.
+class EntryOrder {
+public:
+    explicit EntryOrder(const EntryLine& line) : m_line(line) {}
+    int operator()(const Keyed& a, uint32_t entryA, const Keyed& b, uint32_t entryB) {
+        if (a.high != b.high) return a.high < b.high ? -1 : 1;
+        if (a.low != b.low) return a.low < b.low ? -1 : 1;
+        return compareTexts(entryA, entryB, m_line, m_keyA, m_keyB);
+    }
 
-void sortEntries(std::vector<uint32_t>& entries, const EntryLine& line) {
-    const auto count = uint32_t(entries.size());
+private:
+    const EntryLine& m_line;
+    std::string m_keyA, m_keyB;
+};
+
+// Sorts the `count` entries from `entries` on, all keys at once.
+void sortChunk(uint32_t* entries, uint32_t count, const EntryLine& line) {
     std::vector<Keyed> keyed;
     keyed.reserve(count);
     std::string scratch;
     for (uint32_t position = 0; position < count; ++position) {
         keyed.push_back(keyedOf(position, line(entries[position], 0), scratch));
     }
-    std::string keyA, keyB;
+    EntryOrder order(line);
     // The position breaks ties, which makes the unstable sort keep equal entries in order.
     std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
-        if (a.high != b.high) return a.high < b.high;
-        if (a.low != b.low) return a.low < b.low;
-        const int c = compareTexts(entries[a.position], entries[b.position], line, keyA, keyB);
+        const int c = order(a, entries[a.position], b, entries[b.position]);
         return c != 0 ? c < 0 : a.position < b.position;
     });
     // Each key takes its entry's name first, so the names can be written back in place.
     for (Keyed& k : keyed) k.position = entries[k.position];
     for (uint32_t i = 0; i < count; ++i) entries[i] = keyed[i].position;
+}
+
+// Merges the sorted chunks of `chunk` entries into one order. An earlier chunk wins a tie,
+// since its entries stood first.
+void mergeChunks(std::vector<uint32_t>& entries, uint32_t chunk, const EntryLine& line,
+                 const EntryPrefetch& prefetch) {
+    struct Head {
+        Keyed key;  // of the chunk's next entry; `position` is the entry itself
+        uint32_t next, end;
+    };
+    const auto count = uint32_t(entries.size());
+    std::vector<Head> heads;
+    std::string scratch;
+    for (uint32_t first = 0; first < count; first += chunk) {
+        heads.push_back({keyedOf(entries[first], line(entries[first], 0), scratch), first,
+                         first + std::min(chunk, count - first)});
+    }
+    EntryOrder order(line);
+    // A heap of the heads with the least on top; heads are numbered by their chunks' order.
+    const auto after = [&](uint32_t a, uint32_t b) {
+        const int c = order(heads[a].key, heads[a].key.position, heads[b].key, heads[b].key.position);
+        return c != 0 ? c > 0 : a > b;
+    };
+    std::vector<uint32_t> heap(heads.size());
+    std::iota(heap.begin(), heap.end(), 0u);
+    std::make_heap(heap.begin(), heap.end(), after);
+    // Each chunk's coming entries are fetched in stages, kPrefetchDistance entries apart.
+    constexpr uint32_t kPrefetchDistance = 2;
+    const auto fetchAhead = [&](const Head& head) {
+        if (!prefetch) return;
+        for (unsigned stage = 0; stage < kPrefetchStages; ++stage) {
+            const uint32_t ahead = head.next + (kPrefetchStages - stage) * kPrefetchDistance;
+            if (ahead < head.end) prefetch(entries[ahead], stage);
+        }
+    };
+    std::vector<uint32_t> merged;
+    merged.reserve(count);
+    while (!heap.empty()) {
+        std::pop_heap(heap.begin(), heap.end(), after);
+        Head& head = heads[heap.back()];
+        merged.push_back(head.key.position);
+        if (++head.next == head.end) {
+            heap.pop_back();
+            continue;
+        }
+        fetchAhead(head);
+        const uint32_t entry = entries[head.next];
+        head.key = keyedOf(entry, line(entry, 0), scratch);
+        std::push_heap(heap.begin(), heap.end(), after);
+    }
+    entries.swap(merged);
+}
+
+}  // namespace
+
+void sortEntries(std::vector<uint32_t>& entries, const EntryLine& line,
+                 const EntryPrefetch& prefetch, uint32_t chunk) {
+    const auto count = uint32_t(entries.size());
+    chunk = std::max(chunk, 1u);
+    for (uint32_t first = 0; first < count; first += chunk) {
+        sortChunk(entries.data() + first, std::min(chunk, count - first), line);
+    }
+    if (count > chunk) mergeChunks(entries, chunk, line, prefetch);
 }
 
 }  // namespace rosterly

@@ -14,15 +14,24 @@ namespace rosterly {
 // (the order of caseFolded texts, see case_fold.h); entries that compare equal keep their
 // order. Addresses hold no carriage return: the input reader ends lines there.
 //
-// No limit on the number of entries; three million entries sort in about a second, with 16
-// bytes of working memory each.
+// No limit on the number of entries. Up to `chunk` entries sort at once, with 16 bytes of
+// working memory each; more are sorted chunk by chunk and then merged, with 4 bytes each: three
+// million entries sort in about a second.
 
 // The k-th line of the entry named `entry` as the record stores it (accepted_addresses.h): an
 // address, then CR LF. Empty when the entry has fewer than k + 1 lines; every entry has at
 // least one.
 using EntryLine = std::function<QByteArrayView(uint32_t entry, uint32_t k)>;
 
+// Hints that line(entry, 0) will be read soon, in kPrefetchStages steps some entries apart:
+// stage 0 first (where the entry's line is found), the last stage last (the line itself). Sorted
+// chunks are merged by reading their entries' lines at random.
+using EntryPrefetch = std::function<void(uint32_t entry, unsigned stage)>;
+constexpr unsigned kPrefetchStages = 4;
+
 // Puts the entries named in `entries` into that order.
-void sortEntries(std::vector<uint32_t>& entries, const EntryLine& line);
+constexpr uint32_t kSortChunk = uint32_t(1) << 20;
+void sortEntries(std::vector<uint32_t>& entries, const EntryLine& line,
+                 const EntryPrefetch& prefetch = {}, uint32_t chunk = kSortChunk);
 
 }  // namespace rosterly
