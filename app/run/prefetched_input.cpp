@@ -70,12 +70,18 @@ void PrefetchedInput::fill(std::size_t first, std::size_t step) {
         }
         // The block is this thread's until it is marked filled.
         QString failure;
-        const qint64 got = readBlock(number, block);
-        if (got < 0) {
-            failure = m_descriptor >= 0 ? QString::fromLocal8Bit(std::strerror(errno))
-                                        : m_source.errorString();
-            if (failure.isEmpty()) failure = QStringLiteral("The input could not be read.");
+        qint64 got = -1;
+        try {
+            got = readBlock(number, block);
+            if (got < 0) {
+                failure = m_descriptor >= 0
+                              ? QString::fromStdString(std::system_category().message(errno))
+                              : m_source.errorString();
+            }
+        } catch (const std::exception&) {
+            got = -1;  // out of memory for the reason, or the source itself failed so
         }
+        if (got < 0 && failure.isEmpty()) failure = QStringLiteral("The input could not be read.");
         const bool last = m_descriptor >= 0 ? got < qint64(block.bytes.size()) : got <= 0;
         {
             const std::lock_guard lock(m_mutex);

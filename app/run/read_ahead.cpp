@@ -94,6 +94,9 @@ void ReadAhead::read() {
         consumed = lines.bytesConsumed();
     } catch (const std::bad_alloc&) {
         status = Status::failure(QStringLiteral("not enough memory"));
+    } catch (const std::exception& e) {
+        // Nothing else is expected to fail here; whatever does ends this input, not the program.
+        status = Status::failure(QString::fromLocal8Bit(e.what()));
     }
     // The batch being filled goes over as it is: lines read before a failure are not lost.
     batch->bytesConsumed = consumed;
