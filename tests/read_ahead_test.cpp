@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 
+#include <limits>
 #include <random>
 
 #include "input_lines.h"
@@ -52,9 +53,11 @@ struct ReadOutcome {
     bool bytesNeverFell = true;
 };
 
+// Threads: whether the lines are prepared on threads of their own, or within next().
 ReadOutcome readAhead(QIODevice& source, bool everyAddress, qsizetype limit,
-                      std::size_t batchUnits) {
-    ReadAhead reader(source, everyAddress, limit, batchUnits);
+                      std::size_t batchUnits, bool threads) {
+    ReadAhead reader(source, everyAddress, limit, batchUnits,
+                     threads ? 0 : std::numeric_limits<qint64>::max());
     ReadOutcome outcome;
     const ReadAhead::Batch* batch = nullptr;
     ReadAhead::Step step;
@@ -99,42 +102,51 @@ TEST(ReadAheadTest, GivesTheLinesOfDirectReadingWhateverTheBatchSize) {
         const qsizetype limit = round % 3 == 0 ? 64 : BoundedLine::kDefaultLimit;
         const QStringList expected = preparedDirectly(input, everyAddress, limit);
         for (std::size_t batchUnits : {std::size_t(1), std::size_t(37), std::size_t(1) << 16}) {
-            QBuffer buffer;
-            buffer.setData(input);
-            buffer.open(QIODevice::ReadOnly);
-            const ReadOutcome outcome = readAhead(buffer, everyAddress, limit, batchUnits);
-            ASSERT_EQ(outcome.lines, expected) << "round " << round << ", batch " << batchUnits;
-            EXPECT_EQ(outcome.end, ReadAhead::Step::End);
-            EXPECT_EQ(outcome.lastBytesConsumed, input.size());
-            EXPECT_TRUE(outcome.bytesNeverFell);
+            for (bool threads : {true, false}) {
+                QBuffer buffer;
+                buffer.setData(input);
+                buffer.open(QIODevice::ReadOnly);
+                const ReadOutcome outcome = readAhead(buffer, everyAddress, limit, batchUnits, threads);
+                ASSERT_EQ(outcome.lines, expected)
+                    << "round " << round << ", batch " << batchUnits << ", threads " << threads;
+                EXPECT_EQ(outcome.end, ReadAhead::Step::End);
+                EXPECT_EQ(outcome.lastBytesConsumed, input.size());
+                EXPECT_TRUE(outcome.bytesNeverFell);
+            }
         }
     }
 }
 
 TEST(ReadAheadTest, EmptyInputEndsWithNoLines) {
-    QBuffer buffer;
-    buffer.open(QIODevice::ReadOnly);
-    const ReadOutcome outcome = readAhead(buffer, false, BoundedLine::kDefaultLimit, 16);
-    EXPECT_TRUE(outcome.lines.isEmpty());
-    EXPECT_EQ(outcome.end, ReadAhead::Step::End);
+    for (bool threads : {true, false}) {
+        QBuffer buffer;
+        buffer.open(QIODevice::ReadOnly);
+        const ReadOutcome outcome = readAhead(buffer, false, BoundedLine::kDefaultLimit, 16, threads);
+        EXPECT_TRUE(outcome.lines.isEmpty());
+        EXPECT_EQ(outcome.end, ReadAhead::Step::End);
+    }
 }
 
 TEST(ReadAheadTest, ReadErrorComesAfterEveryLineReadBeforeIt) {
-    for (std::size_t batchUnits : {std::size_t(1), std::size_t(1) << 16}) {
-        FailingDevice device("A@bb.cc\r\nb@dd.ee\nno address\r\npartial@ff.gg");
-        const ReadOutcome outcome = readAhead(device, false, BoundedLine::kDefaultLimit, batchUnits);
-        EXPECT_EQ(outcome.lines, (QStringList{"a@bb.cc", "b@dd.ee"}));
-        EXPECT_EQ(outcome.end, ReadAhead::Step::Error);
+    for (bool threads : {true, false}) {
+        for (std::size_t batchUnits : {std::size_t(1), std::size_t(1) << 16}) {
+            FailingDevice device("A@bb.cc\r\nb@dd.ee\nno address\r\npartial@ff.gg");
+            const ReadOutcome outcome =
+                readAhead(device, false, BoundedLine::kDefaultLimit, batchUnits, threads);
+            EXPECT_EQ(outcome.lines, (QStringList{"a@bb.cc", "b@dd.ee"}));
+            EXPECT_EQ(outcome.end, ReadAhead::Step::Error);
+        }
+        FailingDevice device("");
+        ReadAhead reader(device, false, BoundedLine::kDefaultLimit, ReadAhead::kDefaultBatchUnits,
+                         threads ? 0 : std::numeric_limits<qint64>::max());
+        const ReadAhead::Batch* batch = nullptr;
+        ReadAhead::Step step;
+        while ((step = reader.next(batch, 1000ms)) == ReadAhead::Step::Batch) {
+            EXPECT_EQ(batch->count(), 0u);
+        }
+        EXPECT_EQ(step, ReadAhead::Step::Error);
+        EXPECT_EQ(reader.status().message(), "disk on fire");
     }
-    FailingDevice device("");
-    ReadAhead reader(device, false);
-    const ReadAhead::Batch* batch = nullptr;
-    ReadAhead::Step step;
-    while ((step = reader.next(batch, 1000ms)) == ReadAhead::Step::Batch) {
-        EXPECT_EQ(batch->count(), 0u);
-    }
-    EXPECT_EQ(step, ReadAhead::Step::Error);
-    EXPECT_EQ(reader.status().message(), "disk on fire");
 }
 
 TEST(ReadAheadTest, StopsAnEndlessInputWhenLetGo) {

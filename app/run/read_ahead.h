@@ -9,29 +9,36 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "bounded_line.h"
-#include "prefetched_input.h"
+#include "input_lines.h"
+#include "line_pieces.h"
 #include "platform/status.h"
+#include "prefetched_input.h"
 
 namespace rosterly {
 
 // Reads the input, skips the lines without "@", reduces every other line (or, with every address
 // on, every piece of it) to its bounded stand-in and lower-cases it, as LinePieces and
-// lowerCasedLine() do, and hands the results over in batches, in input order. Reading and
-// preparing thus take no time from the run's own thread, and a slow input never keeps that
-// thread from its window: it waits for a batch for as long as it chooses.
+// lowerCasedLine() do, and hands the results over in batches, in input order. For a large input
+// reading and preparing run on threads of their own (PrefetchedInput, and one more), so they
+// take no time from the run's own thread, and a slow input never keeps that thread from its
+// window: it waits for a batch for as long as it chooses. A small input (a file of less than
+// `threadsFrom` bytes), or one for which no thread can be started, is prepared batch by batch
+// within next(), where starting threads would cost more than they save.
 //
 // Memory stays bounded whatever the input: a few batches, each of up to `batchUnits` units plus
 // one stand-in. The source must be open for reading and must outlive this object; nothing else
-// may use it meanwhile. Destroying the object stops the reading and waits for its thread.
+// may use it meanwhile. Destroying the object stops the reading and waits for its threads.
 class ReadAhead {
 public:
     static constexpr std::size_t kDefaultBatchUnits = std::size_t(1) << 16;
+    static constexpr qint64 kDefaultThreadsFrom = qint64(4) << 20;
 
     struct Batch {
         std::u16string units;           // the batch's lines, one after another
@@ -49,7 +56,8 @@ public:
 
     ReadAhead(QIODevice& source, bool everyAddress,
               qsizetype lineLimit = BoundedLine::kDefaultLimit,
-              std::size_t batchUnits = kDefaultBatchUnits);
+              std::size_t batchUnits = kDefaultBatchUnits,
+              qint64 threadsFrom = kDefaultThreadsFrom);
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -63,14 +71,19 @@ public:
 
 private:
     static constexpr std::size_t kBatches = 3;
+    enum class Filled { Full, End, Error, Stopped };
 
+    Filled fill(Batch& batch);
+    Step nextInline(const Batch*& batch);
     void read();  // the reading thread
-    bool handOver(Batch& filled, qint64 bytesConsumed);
+    bool handOver();
     void finish(const Status& status);
 
-    PrefetchedInput m_input;
-    const bool m_everyAddress;
-    const qsizetype m_lineLimit;
+    // What the lines are read through: the source itself, or the source read ahead.
+    std::unique_ptr<PrefetchedInput> m_prefetched;
+    InputLines m_lines;
+    LinePieces m_pieces;
+    Batch* m_filling = nullptr;  // where m_pieces puts the lines it prepares
     const std::size_t m_batchUnits;
 
     std::mutex m_mutex;
@@ -81,10 +94,10 @@ private:
     std::size_t m_first = 0;
     std::size_t m_ready = 0;
     bool m_handedOut = false;   // the run's thread holds m_batches[m_first]
-    bool m_finished = false;    // the reading thread has handed over its last batch
+    bool m_finished = false;    // the last batch has been handed over
     Status m_status = Status::success();  // written before m_finished is set
     std::atomic<bool> m_stop{false};
-    std::thread m_thread;
+    std::thread m_thread;  // none while the lines are prepared within next()
 };
 
 }  // namespace rosterly
