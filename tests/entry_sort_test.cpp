@@ -42,7 +42,9 @@ Entries sorted(const Entries& entries) {
             {}, chunk);
         Entries result;
         for (const uint32_t e : order) result.push_back(entries[e]);
-        if (!results.empty()) EXPECT_EQ(result, results.front()) << "in chunks of " << chunk;
+        if (!results.empty()) {
+            EXPECT_EQ(result, results.front()) << "in chunks of " << chunk;
+        }
         results.push_back(result);
     }
     return results.front();
