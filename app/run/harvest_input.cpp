@@ -20,6 +20,7 @@ constexpr qint64 kFetchYieldIntervalMs = 15;
 constexpr qint64 kReadingReportIntervalMs = 100;
 // How long the run waits for the next lines of a slow input before the window gets its turn.
 constexpr std::chrono::milliseconds kInputWait{15};
+constexpr std::size_t kLinesAhead = 8;
 
 }  // namespace
 
@@ -162,7 +163,11 @@ void HarvestRun::readLines(QFile& input) {
             stopped();
             continue;
         }
-        for (std::size_t i = 0; i < batch->count() && !m_stopped; ++i) handleLine(batch->line(i));
+        for (std::size_t i = 0; i < batch->count() && !m_stopped; ++i) {
+            // The lines were written on the reading thread's processor: they are fetched ahead.
+            if (i + kLinesAhead < batch->count()) batch->prefetch(i + kLinesAhead);
+            handleLine(batch->line(i));
+        }
         reportReading(batch->bytesConsumed);
     }
     if (step == ReadAhead::Step::Error) {

@@ -50,6 +50,9 @@ public:
             const std::size_t begin = i == 0 ? 0 : ends[i - 1];
             return QStringView(units.data() + begin, qsizetype(ends[i] - begin));
         }
+        void prefetch(std::size_t i) const {
+            __builtin_prefetch(units.data() + (i == 0 ? 0 : ends[i - 1]));
+        }
     };
 
     enum class Step { Batch, Waiting, End, Error };
