@@ -25,7 +25,7 @@ namespace rosterly {
 // `blockBytes`.
 class PrefetchedInput final : public QIODevice {
 public:
-    static constexpr qint64 kDefaultBlockBytes = qint64(1) << 18;
+    static constexpr qint64 kDefaultBlockBytes = qint64(1) << 19;
 
     explicit PrefetchedInput(QIODevice& source, qint64 blockBytes = kDefaultBlockBytes);
     ~PrefetchedInput() override;
