@@ -14,9 +14,9 @@
 #include "com/ptr.h"
 #include "com/variant_value.h"
 #include "corvell_ids.h"
-#include "line_text.h"
 #include "sievan.h"
 #include "sievan_calls.h"
+#include "support/lower_cased.h"
 
 namespace rosterly {
 namespace {
@@ -30,9 +30,7 @@ QString wholeLineText(const std::string& line) {
     for (char& c : bytes) {
         if ((unsigned char)c < 32 || c == 127) c = ' ';
     }
-    QString text;
-    lowerCasedLine(bytes, text);
-    return text;
+    return lowerCased(bytes);
 }
 
 struct Result {
@@ -73,8 +71,7 @@ Bounded throughBoundedLine(BoundedLine& bounded, const std::string& line,
         at += size;
     }
     const BoundedLine::Outcome outcome = bounded.outcome();
-    QString text;
-    lowerCasedLine(bounded.standIn(outcome), text);
+    const QString text = lowerCased(bounded.standIn(outcome));
     Result result = cleaned(text);
     if (outcome.kind == Kind::NoAt || outcome.kind == Kind::TooLong) result = {outcome.kind, {}};
     return {outcome, result};
@@ -259,8 +256,7 @@ TEST_F(SideBySide, CountersAndAddressesAgreeOverManyLines) {
         bounded.append(QByteArrayView(line.data(), qsizetype(line.size())));
         const BoundedLine::Outcome outcome = bounded.outcome();
         if (outcome.kind == Kind::NoAt || outcome.kind == Kind::TooLong) continue;
-        QString text;
-        lowerCasedLine(bounded.standIn(outcome), text);
+        const QString text = lowerCased(bounded.standIn(outcome));
         ASSERT_EQ(handOver(standInCalls, text), handOver(wholeCalls, wholeLineText(line))) << line;
         ++handed;
     }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "address_scanner.h"
-#include "line_text.h"
+#include "support/lower_cased.h"
 #include "support/qt_print.h"
 
 namespace rosterly {
@@ -18,8 +18,7 @@ namespace {
 QString addressOf(const BoundedLine& piece, BoundedLine::Outcome outcome) {
     const QByteArrayView standIn = piece.standIn(outcome);
     if (standIn.isEmpty()) return QStringLiteral("-");
-    QString text;
-    lowerCasedLine(standIn, text);
+    const QString text = lowerCased(standIn);
     const std::u16string_view view(reinterpret_cast<const char16_t*>(text.utf16()),
                                    size_t(text.size()));
     if (!corvell::hasAddressShape(view)) return QString();

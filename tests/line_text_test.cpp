@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/lower_cased.h"
 #include "support/qt_print.h"
 
 namespace rosterly {
@@ -10,8 +11,7 @@ namespace {
 TEST(LowerCasedLineTest, FoldsLettersOnlyAcrossBlockAndTailBoundaries) {
     // 'A'-1 and 'Z'+1 are '@' and '['; every position of a 16-byte block and of the tail.
     const QByteArray in = "@AZ[`az{ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789@Q.CC";
-    QString out;
-    lowerCasedLine(in, out);
+    const QString out = lowerCased(in);
     EXPECT_EQ(out, QString::fromLatin1(in).toLower());
     EXPECT_EQ(out.left(8), "@az[`az{");
 }
@@ -31,19 +31,19 @@ TEST(LowerCasedLineTest, NonAsciiAnywhereDecodesWholeLine) {
              Case{"A\x80@B", QStringLiteral("a") + QChar(0x20AC) + "@b"},
              Case{"\xc4\xb0X", QStringLiteral("i\u0307x")},
          }) {
-        QString out = QStringLiteral("left over from a longer earlier line");
-        lowerCasedLine(c.in, out);
-        EXPECT_EQ(out, c.expected) << c.in.toStdString();
+        EXPECT_EQ(lowerCased(c.in), c.expected) << c.in.toStdString();
     }
 }
 
-TEST(LowerCasedLineTest, ReusedStorageShrinksToShorterLine) {
-    QString out;
-    lowerCasedLine("A LONGER LINE THAN THE NEXT ONE @ HERE", out);
-    lowerCasedLine("B@C", out);
-    EXPECT_EQ(out, "b@c");
-    lowerCasedLine("", out);
-    EXPECT_EQ(out, "");
+// Lines follow one another in one text: what stands before stays, on either path.
+TEST(LowerCasedLineTest, AppendsAfterWhatTheTextHolds) {
+    std::u16string text = u"Kept|";
+    appendLowerCasedLine("A@B.CC", text);
+    appendLowerCasedLine("", text);
+    appendLowerCasedLine("\xc9T\xc9@X.CC ABCDEFGHIJKLMNOPQRSTUVWXYZ", text);
+    appendLowerCasedLine("|Z", text);
+    EXPECT_EQ(QString::fromStdU16String(text),
+              QStringLiteral("Kept|a@b.cc\u00e9t\u00e9@x.cc abcdefghijklmnopqrstuvwxyz|z"));
 }
 
 }  // namespace

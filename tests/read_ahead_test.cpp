@@ -12,7 +12,7 @@
 
 #include "input_lines.h"
 #include "line_pieces.h"
-#include "line_text.h"
+#include "support/lower_cased.h"
 #include "support/qt_print.h"
 #include "support/test_devices.h"
 
@@ -21,7 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The lines as the run's thread prepared them before: InputLines, LinePieces, lowerCasedLine.
+// The lines as the run's thread prepared them before: InputLines, LinePieces, lower-casing.
 QStringList preparedDirectly(const QByteArray& input, bool everyAddress, qsizetype limit) {
     QBuffer buffer;
     buffer.setData(input);
@@ -32,9 +32,7 @@ QStringList preparedDirectly(const QByteArray& input, bool everyAddress, qsizety
         [&](const BoundedLine& line, BoundedLine::Outcome outcome) {
             const QByteArrayView standIn = line.standIn(outcome);
             if (standIn.isEmpty()) return;
-            QString text;
-            lowerCasedLine(standIn, text);
-            lines << text;
+            lines << lowerCased(standIn);
         },
         limit);
     InputLines reader(buffer);

@@ -62,13 +62,7 @@ bool lowerCasedAscii(QByteArrayView bytes, char16_t* to) {
 
 }  // namespace
 
-// Most lines are plain ASCII: they are folded into the reused storage without decoding.
-void lowerCasedLine(QByteArrayView bytes, QString& out) {
-    out.resize(bytes.size());
-    if (!lowerCasedAscii(bytes, reinterpret_cast<char16_t*>(out.data())))
-        out = decodeBytes(bytes).toLower();
-}
-
+// Most lines are plain ASCII: they are folded straight into `out` without decoding.
 void appendLowerCasedLine(QByteArrayView bytes, std::u16string& out) {
     const std::size_t start = out.size();
     out.resize(start + std::size_t(bytes.size()));

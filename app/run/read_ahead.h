@@ -25,7 +25,7 @@ namespace rosterly {
 
 // Reads the input, skips the lines without "@", reduces every other line (or, with every address
 // on, every piece of it) to its bounded stand-in and lower-cases it, as LinePieces and
-// lowerCasedLine() do, and hands the results over in batches, in input order. For a large input
+// appendLowerCasedLine() do, and hands the results over in batches, in input order. For a large input
 // reading and preparing run on threads of their own (PrefetchedInput, and one more), so they
 // take no time from the run's own thread, and a slow input never keeps that thread from its
 // window: it waits for a batch for as long as it chooses. A small input (a file of less than
