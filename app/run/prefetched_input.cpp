@@ -31,18 +31,14 @@ PrefetchedInput::PrefetchedInput(QIODevice& source, qint64 blockBytes) : m_sourc
         for (std::size_t t = 0; t < threads; ++t) {
             m_threads.emplace_back([this, t, threads] { fill(t, threads); });
         }
-    } catch (const std::exception& e) {
-        const bool noMemory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+    } catch (const std::exception&) {
+        // Without its threads or blocks the source is read directly, in order: reading a block
+        // at its place has not moved the source, and reading in order starts with the first
+        // thread, so nothing has been taken from it yet.
         stop();
         for (std::thread& thread : m_threads) thread.join();
         m_threads.clear();
-        // The input then ends at once, with the reason.
-        Block& first = m_blocks[0];
-        first = Block{};
-        first.filled = first.last = true;
-        first.failure = noMemory ? QStringLiteral("not enough memory")
-                                 : QStringLiteral("no thread could be started to read it");
-        m_stopped = false;
+        m_direct = true;
     }
 }
 
@@ -117,6 +113,11 @@ qint64 PrefetchedInput::readBlock(std::size_t number, Block& block) {
 }
 
 qint64 PrefetchedInput::readData(char* data, qint64 maxSize) {
+    if (m_direct) {
+        const qint64 got = m_source.read(data, maxSize);
+        if (got < 0) setErrorString(m_source.errorString());
+        return got;
+    }
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_changed.wait(lock, [this] { return m_blocks[m_next % kBlocks].filled || m_stopped; });

@@ -17,7 +17,8 @@ namespace rosterly {
 // the system and looking through them run on several processors at once. A file open on a
 // descriptor is read by two threads at once, each block from its own place in the file; any
 // other device by one thread, in order. A read failure of the source comes after every byte
-// read before it, with the source's error text.
+// read before it, with the source's error text. Where no thread can be started, or no room for
+// the blocks is left, the source is read directly instead.
 //
 // The file's bytes are taken as they are when each block is read: the input ends at the first
 // block that comes short, even if the file grows later. The source must be open for reading and
@@ -53,6 +54,7 @@ private:
     qint64 readBlock(std::size_t number, Block& block);
 
     QIODevice& m_source;
+    bool m_direct = false;  // no thread or block could be had: the source is read as it is
     int m_descriptor = -1;  // for reading blocks at their place; -1: read in order
     qint64 m_start = 0;     // the source's position when reading began
 
