@@ -63,6 +63,32 @@ bool isTrimmedAtBack(char16_t last) {
     return last == u'@' || last == u'-' || last == u'.' || last == u';';
 }
 
+// Most texts the control is given are already an address: the cleaning would leave them whole.
+// One pass over the text tells whether it would, from what the phases look at: no left
+// delimiter before the last '@', no right delimiter after the first, no "..", a '.' after the
+// first '@', neither end trimmed. Anything else takes the phases themselves.
+bool isAlreadyClean(std::u16string_view text) {
+    std::size_t firstAt = npos, lastStop = npos, lastRight = npos;
+    bool seenLeft = false;          // a left delimiter so far
+    bool leftBeforeLastAt = false;  // one before the latest '@'
+    for (std::size_t k = 0; k < text.size(); ++k) {
+        const char16_t c = text[k];
+        if (c == u'@') {
+            if (firstAt == npos) firstAt = k;
+            leftBeforeLastAt = seenLeft;
+        } else if (c == u'.') {
+            if (k > 0 && text[k - 1] == u'.') return false;
+            lastStop = k;
+        } else if (c < delimiters.size() && delimiters[c] != 0) {
+            seenLeft = seenLeft || (delimiters[c] & Left) != 0;
+            if ((delimiters[c] & Right) != 0) lastRight = k;
+        }
+    }
+    return firstAt != npos && firstAt > 0 && lastStop != npos && lastStop > firstAt &&
+           !leftBeforeLastAt && (lastRight == npos || lastRight < firstAt) &&
+           !isTrimmedAtBack(text.back());
+}
+
 }  // namespace
 
 // Both searches run backwards from the end: on a long line the address usually stands near it.
@@ -72,6 +98,7 @@ bool hasAddressShape(std::u16string_view text) {
 }
 
 std::u16string_view cleanAddress(std::u16string_view text) {
+    if (isAlreadyClean(text)) return text;
     // Trimming at the back never brings a left delimiter rule back, and the shape test only ever
     // turns from true to false as the text shrinks, so the loop is a front phase followed by a
     // back phase, and a lost shape at any point means the empty text.
