@@ -293,13 +293,14 @@ std::size_t SeenText::filedEnd() const {
 bool SeenText::contains(std::u16string_view needle) const {
     if (needle.empty()) return true;
     if (needle.size() > size()) return false;
-    const std::size_t at = needle.find(u'@');
-    const std::size_t rightSize = at == needle.npos ? 0 : needle.size() - at - 1;
     // Most needles of a harvest repeat a recent one: one lookup, before the walk's few.
     const std::uint64_t key = needle.size() <= kMaxIndexedPiece ? pieceKey(needle) : 0;
-    if (needle.size() <= kMaxIndexedPiece) {
-        if (recalls(needle, key)) return true;
-        if (!cellsAnswerExactly(at, rightSize) && isWholePiece(needle, key)) return true;
+    if (needle.size() <= kMaxIndexedPiece && recalls(needle, key)) return true;
+    const std::size_t at = needle.find(u'@');
+    const std::size_t rightSize = at == needle.npos ? 0 : needle.size() - at - 1;
+    if (needle.size() <= kMaxIndexedPiece && !cellsAnswerExactly(at, rightSize) &&
+        isWholePiece(needle, key)) {
+        return true;
     }
     if (m_cellsIncomplete || at == needle.npos || at < kLeft[0] || rightSize < kRight[0]) {
         return containsExactly(needle);
