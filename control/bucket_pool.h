@@ -154,7 +154,8 @@ private:
     void mark(std::uint32_t bucket, unsigned sizeClass, bool free) {
         const std::uint64_t bit = bucket >> sizeClass;
         std::uint64_t& word = m_freeMaps[sizeClass][bit / 64];
-        word = free ? word | std::uint64_t{1} << (bit % 64) : word & ~(std::uint64_t{1} << (bit % 64));
+        word =
+            free ? word | std::uint64_t{1} << (bit % 64) : word & ~(std::uint64_t{1} << (bit % 64));
     }
     void push(std::uint32_t bucket, unsigned sizeClass) noexcept {
         const std::uint32_t next = m_free[sizeClass];

@@ -98,7 +98,8 @@ private:
 
 SeenText::SeenText() {
     m_cells.reserve(kLeft.size() * kRight.size());
-    for (std::size_t i = 0; i < kLeft.size() * kRight.size(); ++i) m_cells.emplace_back(m_cellLists);
+    for (std::size_t i = 0; i < kLeft.size() * kRight.size(); ++i)
+        m_cells.emplace_back(m_cellLists);
 }
 
 seen_text_detail::PositionMultimap& SeenText::cell(std::size_t left, std::size_t right) const {

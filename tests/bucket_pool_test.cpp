@@ -85,7 +85,8 @@ TEST(BucketPoolTest, FreedSmallBucketsJoinForLargerOnesBeforeThePoolGrows) {
         live[pool.allocate(sizeClass)] = sizeClass;
     }
     std::uint32_t words = 0;
-    for (const auto& [bucket, sizeClass] : live) words = std::max(words, bucket + (1u << sizeClass));
+    for (const auto& [bucket, sizeClass] : live)
+        words = std::max(words, bucket + (1u << sizeClass));
     const std::size_t grown = pool.memoryBytes();
     std::vector<std::pair<std::uint32_t, unsigned>> order(live.begin(), live.end());
     std::shuffle(order.begin(), order.end(), random);

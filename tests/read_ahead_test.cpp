@@ -52,8 +52,8 @@ struct ReadOutcome {
 };
 
 // Threads: whether the lines are prepared on threads of their own, or within next().
-ReadOutcome readAhead(QIODevice& source, bool everyAddress, qsizetype limit,
-                      std::size_t batchUnits, bool threads) {
+ReadOutcome readAhead(QIODevice& source, bool everyAddress, qsizetype limit, std::size_t batchUnits,
+                      bool threads) {
     ReadAhead reader(source, everyAddress, limit, batchUnits,
                      threads ? 0 : std::numeric_limits<qint64>::max());
     ReadOutcome outcome;
@@ -75,9 +75,20 @@ ReadOutcome readAhead(QIODevice& source, bool everyAddress, qsizetype limit,
 // Random lines of every kind a real input mixes: line ends of three kinds, lines without "@",
 // several addresses in one line, capitals and bytes that are not ASCII, and long lines.
 QByteArray randomInput(std::mt19937& random, int lines) {
-    static const char* const words[] = {"Mail", "a.B@Example.ORG", "x@y", "@", "text", " ",
-                                        "\xC3\x89T\xC3\x89@caf\xC3\xA9.fr", "\xE9l\xE8ve@\xE9" "cole.fr",
-                                        "<Some.One@Host.COM>,", "\t", "\0", "@@", "q@w.e;r@t.y"};
+    static const char* const words[] = {"Mail",
+                                        "a.B@Example.ORG",
+                                        "x@y",
+                                        "@",
+                                        "text",
+                                        " ",
+                                        "\xC3\x89T\xC3\x89@caf\xC3\xA9.fr",
+                                        "\xE9l\xE8ve@\xE9"
+                                        "cole.fr",
+                                        "<Some.One@Host.COM>,",
+                                        "\t",
+                                        "\0",
+                                        "@@",
+                                        "q@w.e;r@t.y"};
     static const char* const ends[] = {"\n", "\r\n", "\r", "\n\n"};
     QByteArray input;
     for (int i = 0; i < lines; ++i) {
@@ -104,7 +115,8 @@ TEST(ReadAheadTest, GivesTheLinesOfDirectReadingWhateverTheBatchSize) {
                 QBuffer buffer;
                 buffer.setData(input);
                 buffer.open(QIODevice::ReadOnly);
-                const ReadOutcome outcome = readAhead(buffer, everyAddress, limit, batchUnits, threads);
+                const ReadOutcome outcome =
+                    readAhead(buffer, everyAddress, limit, batchUnits, threads);
                 ASSERT_EQ(outcome.lines, expected)
                     << "round " << round << ", batch " << batchUnits << ", threads " << threads;
                 EXPECT_EQ(outcome.end, ReadAhead::Step::End);
@@ -119,7 +131,8 @@ TEST(ReadAheadTest, EmptyInputEndsWithNoLines) {
     for (bool threads : {true, false}) {
         QBuffer buffer;
         buffer.open(QIODevice::ReadOnly);
-        const ReadOutcome outcome = readAhead(buffer, false, BoundedLine::kDefaultLimit, 16, threads);
+        const ReadOutcome outcome =
+            readAhead(buffer, false, BoundedLine::kDefaultLimit, 16, threads);
         EXPECT_TRUE(outcome.lines.isEmpty());
         EXPECT_EQ(outcome.end, ReadAhead::Step::End);
     }

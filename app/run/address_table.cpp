@@ -13,7 +13,9 @@ AddressTable::Placement AddressTable::addToDomainGroup(Entry entry, const Ignore
 void AddressTable::sortEntries() {
     rosterly::sortEntries(
         m_addresses,
-        [this](Entry entry, uint32_t k) { return k == 0 ? m_record.line(entry) : QByteArrayView(); },
+        [this](Entry entry, uint32_t k) {
+            return k == 0 ? m_record.line(entry) : QByteArrayView();
+        },
         [this](Entry entry, unsigned stage) {
             if (stage == kPrefetchStages - 2) m_record.prefetchStart(entry);
             if (stage == kPrefetchStages - 1) m_record.prefetchLine(entry);

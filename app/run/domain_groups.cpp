@@ -137,10 +137,18 @@ void DomainGroups::sortGroups() {
         // A group's first line is found through its start, then its first member.
         [this](uint32_t g, unsigned stage) {
             switch (stage) {
-                case 0: __builtin_prefetch(&m_starts[g]); break;
-                case 1: __builtin_prefetch(&m_members[m_starts[g]]); break;
-                case 2: m_record.prefetchStart(m_members[m_starts[g]]); break;
-                default: m_record.prefetchLine(m_members[m_starts[g]]); break;
+                case 0:
+                    __builtin_prefetch(&m_starts[g]);
+                    break;
+                case 1:
+                    __builtin_prefetch(&m_members[m_starts[g]]);
+                    break;
+                case 2:
+                    m_record.prefetchStart(m_members[m_starts[g]]);
+                    break;
+                default:
+                    m_record.prefetchLine(m_members[m_starts[g]]);
+                    break;
             }
         });
     // The members move first and the old ones go before the starts move, so that no more than

@@ -104,7 +104,8 @@ void mergeChunks(std::vector<uint32_t>& entries, uint32_t chunk, const EntryLine
     EntryOrder order(line);
     // A heap of the heads with the least on top; heads are numbered by their chunks' order.
     const auto after = [&](uint32_t a, uint32_t b) {
-        const int c = order(heads[a].key, heads[a].key.position, heads[b].key, heads[b].key.position);
+        const int c =
+            order(heads[a].key, heads[a].key.position, heads[b].key, heads[b].key.position);
         return c != 0 ? c > 0 : a > b;
     };
     std::vector<uint32_t> heap(heads.size());

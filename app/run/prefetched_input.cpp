@@ -27,7 +27,8 @@ PrefetchedInput::PrefetchedInput(QIODevice& source, qint64 blockBytes) : m_sourc
 #endif
     const std::size_t threads = m_descriptor >= 0 ? kPositionalThreads : 1;
     try {
-        for (Block& block : m_blocks) block.bytes.resize(std::size_t(std::max<qint64>(blockBytes, 1)));
+        for (Block& block : m_blocks)
+            block.bytes.resize(std::size_t(std::max<qint64>(blockBytes, 1)));
         for (std::size_t t = 0; t < threads; ++t) {
             m_threads.emplace_back([this, t, threads] { fill(t, threads); });
         }
@@ -99,8 +100,8 @@ qint64 PrefetchedInput::readBlock(std::size_t number, Block& block) {
         const qint64 at = m_start + qint64(number) * capacity;
         qint64 done = 0;
         while (done < capacity) {
-            const ssize_t got =
-                ::pread(m_descriptor, block.bytes.data() + done, std::size_t(capacity - done), at + done);
+            const ssize_t got = ::pread(m_descriptor, block.bytes.data() + done,
+                                        std::size_t(capacity - done), at + done);
             if (got < 0 && errno == EINTR) continue;
             if (got < 0) return -1;
             if (got == 0) break;
@@ -131,8 +132,7 @@ qint64 PrefetchedInput::readData(char* data, qint64 maxSize) {
             const qint64 count = std::min(maxSize, block.size - m_taken);
             lock.unlock();
             std::memcpy(data, block.bytes.data() + m_taken, std::size_t(count));
-            lock.lock();
-            m_taken += count;
+            m_taken += count;  // the reader's own
             return count;
         }
         if (block.last) {

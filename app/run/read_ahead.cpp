@@ -16,7 +16,8 @@ bool worthThreads(const QIODevice& source, qint64 threadsFrom) {
 }
 
 Status failureOf(const std::exception& e) {
-    if (dynamic_cast<const std::bad_alloc*>(&e)) return Status::failure(QStringLiteral("not enough memory"));
+    if (dynamic_cast<const std::bad_alloc*>(&e))
+        return Status::failure(QStringLiteral("not enough memory"));
     // Nothing else is expected to fail here; whatever does ends this input, not the program.
     return Status::failure(QString::fromLocal8Bit(e.what()));
 }

@@ -25,8 +25,8 @@ namespace rosterly {
 
 // Reads the input, skips the lines without "@", reduces every other line (or, with every address
 // on, every piece of it) to its bounded stand-in and lower-cases it, as LinePieces and
-// appendLowerCasedLine() do, and hands the results over in batches, in input order. For a large input
-// reading and preparing run on threads of their own (PrefetchedInput, and one more), so they
+// appendLowerCasedLine() do, and hands the results over in batches, in input order. For a large
+// input reading and preparing run on threads of their own (PrefetchedInput, and one more), so they
 // take no time from the run's own thread, and a slow input never keeps that thread from its
 // window: it waits for a batch for as long as it chooses. A small input (a file of less than
 // `threadsFrom` bytes), or one for which no thread can be started, is prepared batch by batch
@@ -43,7 +43,7 @@ public:
     struct Batch {
         std::u16string units;           // the batch's lines, one after another
         std::vector<std::size_t> ends;  // where each line ends in `units`
-        qint64 bytesConsumed = 0;       // input bytes read and prepared when the batch was handed over
+        qint64 bytesConsumed = 0;  // input bytes read and prepared when the batch was handed over
 
         std::size_t count() const { return ends.size(); }
         QStringView line(std::size_t i) const {
@@ -96,8 +96,8 @@ private:
     std::array<Batch, kBatches> m_batches;
     std::size_t m_first = 0;
     std::size_t m_ready = 0;
-    bool m_handedOut = false;   // the run's thread holds m_batches[m_first]
-    bool m_finished = false;    // the last batch has been handed over
+    bool m_handedOut = false;             // the run's thread holds m_batches[m_first]
+    bool m_finished = false;              // the last batch has been handed over
     Status m_status = Status::success();  // written before m_finished is set
     std::atomic<bool> m_stop{false};
     std::thread m_thread;  // none while the lines are prepared within next()
