@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QTemporaryFile>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,11 +16,24 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+// How the lines get their bytes: read into a block of their own, or scanned in the read-ahead's
+// blocks (of half the size, with as much room in front for a line's unfinished start).
+enum class Blocks { Own, Lent };
+
 // Every line of `source`, read in blocks of `blockBytes`, its parts joined; "<error>" marks a
 // read error. Checks what every caller relies on: parts never exceed the block nor hold a line
 // end, and a line of up to half a block comes as one part.
-Lines readAll(QIODevice& source, qsizetype blockBytes, char holding = 0) {
-    InputLines input(source, blockBytes);
+Lines readAll(QIODevice& source, qsizetype blockBytes, char holding = 0,
+              Blocks blocks = Blocks::Own) {
+    std::optional<PrefetchedInput> prefetched;
+    std::optional<InputLines> lent;
+    if (blocks == Blocks::Lent) {
+        prefetched.emplace(source, blockBytes / 2);
+        EXPECT_TRUE(prefetched->lendsBlocks());
+        lent.emplace(*prefetched);
+    }
+    InputLines own(source, blockBytes);
+    InputLines& input = lent ? *lent : own;
     Lines lines;
     std::string line;
     int parts = 0;
@@ -50,11 +64,12 @@ Lines readAll(QIODevice& source, qsizetype blockBytes, char holding = 0) {
     }
 }
 
-Lines readBytes(const std::string& bytes, qsizetype blockBytes, char holding = 0) {
+Lines readBytes(const std::string& bytes, qsizetype blockBytes, char holding = 0,
+                Blocks blocks = Blocks::Own) {
     QByteArray data(bytes.data(), qsizetype(bytes.size()));
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
-    return readAll(buffer, blockBytes, holding);
+    return readAll(buffer, blockBytes, holding, blocks);
 }
 
 struct SplitCase {
@@ -93,6 +108,8 @@ TEST(InputLinesTest, SplitsLinesAtReturnsWhateverTheBlockSize) {
     for (const SplitCase& c : splitCases()) {
         for (qsizetype block : kBlockSizes) {
             EXPECT_EQ(readBytes(c.input, block), c.lines) << c.name << ", block " << block;
+            EXPECT_EQ(readBytes(c.input, block, 0, Blocks::Lent), c.lines)
+                << c.name << ", lent blocks " << block;
         }
     }
 }
@@ -110,12 +127,15 @@ TEST(InputLinesTest, HoldingSkipsExactlyTheLinesWithoutTheByte) {
             if (line.find('@') != std::string::npos) expected.push_back(line);
         }
         for (qsizetype block : kBlockSizes) {
-            // A line too long to judge within one block may come although it lacks the byte.
-            Lines got = readBytes(c.input, block, '@');
-            std::erase_if(got, [&](const std::string& line) {
-                return line.find('@') == std::string::npos && qsizetype(line.size()) > block / 2;
-            });
-            EXPECT_EQ(got, expected) << c.name << ", block " << block;
+            for (Blocks blocks : {Blocks::Own, Blocks::Lent}) {
+                // A line too long to judge within one block may come although it lacks the byte.
+                Lines got = readBytes(c.input, block, '@', blocks);
+                std::erase_if(got, [&](const std::string& line) {
+                    return line.find('@') == std::string::npos &&
+                           qsizetype(line.size()) > block / 2;
+                });
+                EXPECT_EQ(got, expected) << c.name << ", block " << block << int(blocks);
+            }
         }
     }
 }
@@ -148,21 +168,25 @@ TEST(InputLinesTest, ReadsFileManyBlocksLong) {
     const std::string longLine(100000, 'x');
     written.push_back(longLine + "@" + longLine);  // longer than a block, ends the file
     file.write(QByteArray::fromStdString(written.back()));
-    file.seek(0);
-    EXPECT_EQ(readAll(file, 4096), written);
-
     Lines holding;
     for (const std::string& line : written) {
         if (line.find('@') != std::string::npos) holding.push_back(line);
     }
-    file.seek(0);
-    EXPECT_EQ(readAll(file, 4096, '@'), holding);
+    // Lent blocks of a file are read at their places, by two threads.
+    for (Blocks blocks : {Blocks::Own, Blocks::Lent}) {
+        file.seek(0);
+        EXPECT_EQ(readAll(file, 4096, 0, blocks), written);
+        file.seek(0);
+        EXPECT_EQ(readAll(file, 4096, '@', blocks), holding);
+    }
 }
 
 TEST(InputLinesTest, ReadErrorEndsTheLinesWithError) {
     for (char holding : {'\0', '@'}) {
-        FailingDevice device("a@1\r\nb@2\r\npartial@");
-        EXPECT_EQ(readAll(device, 4, holding), (Lines{"a@1", "b@2", "<error>"}));
+        for (Blocks blocks : {Blocks::Own, Blocks::Lent}) {
+            FailingDevice device("a@1\r\nb@2\r\npartial@");
+            EXPECT_EQ(readAll(device, 4, holding, blocks), (Lines{"a@1", "b@2", "<error>"}));
+        }
     }
     FailingDevice device("");
     InputLines input(device);

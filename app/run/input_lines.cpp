@@ -60,9 +60,23 @@ InputLines::InputLines(QIODevice& source, qsizetype blockBytes)
     : m_source(source),
       m_buffer(size_t(std::max<qsizetype>(
           source.isSequential() ? blockBytes : std::min<qint64>(blockBytes, 2 * source.size() + 2),
-          2))) {}
+          2))),
+      m_data(m_buffer.data()),
+      m_half(qsizetype(m_buffer.size()) / 2) {}
+
+// Where the blocks cannot be lent, the source is read like any other device.
+InputLines::InputLines(PrefetchedInput& source)
+    : InputLines(static_cast<QIODevice&>(source),
+                 source.lendsBlocks() ? 2 : 2 * qsizetype(source.headroom())) {
+    if (!source.lendsBlocks()) return;
+    m_blocks = &source;
+    std::vector<char>().swap(m_buffer);
+    m_data = nullptr;
+    m_half = qsizetype(source.headroom());
+}
 
 bool InputLines::refill() {
+    if (m_blocks) return refillFromBlocks();
     const qsizetype kept = m_end - m_start;
     if (m_start > 0) {
         std::memmove(m_buffer.data(), begin(), size_t(kept));
@@ -80,6 +94,33 @@ bool InputLines::refill() {
     m_sourceDone = got == 0;
     m_end += qsizetype(got);
     return true;
+}
+
+// The next lent block, with the unfinished bytes at hand put in its headroom; those are never
+// more than half a line part (m_half), which the headroom holds.
+bool InputLines::refillFromBlocks() {
+    m_carried.assign(begin(), end());
+    m_offset += m_start;
+    m_start = 0;
+    m_end = qsizetype(m_carried.size());
+    char* bytes = nullptr;
+    qint64 size = 0;
+    switch (m_blocks->borrow(bytes, size)) {
+        case PrefetchedInput::Borrowed::Bytes:
+            m_data = bytes - m_end;
+            std::memcpy(m_data, m_carried.data(), m_carried.size());
+            m_end += qsizetype(size);
+            return true;
+        case PrefetchedInput::Borrowed::End:
+            m_data = m_carried.data();
+            m_sourceDone = true;
+            return true;
+        case PrefetchedInput::Borrowed::Failed:
+            break;
+    }
+    m_data = m_carried.data();
+    m_status = Status::failure(m_blocks->errorString());
+    return false;
 }
 
 void InputLines::consume(qsizetype count) {
@@ -116,7 +157,7 @@ InputLines::Step InputLines::linePart(Part& part, qsizetype length, bool lineEnd
 }
 
 InputLines::Step InputLines::next(Part& part) {
-    const qsizetype half = qsizetype(m_buffer.size()) / 2;
+    const qsizetype half = m_half;
     for (;;) {
         if (const Step ready = bytesAtHand(); ready != Step::Part) {
             // A line handed over in parts that ran up to the end of the input ends there.
@@ -138,7 +179,7 @@ InputLines::Step InputLines::next(Part& part) {
 }
 
 InputLines::Step InputLines::nextHolding(char wanted, Part& part) {
-    const qsizetype half = qsizetype(m_buffer.size()) / 2;
+    const qsizetype half = m_half;
     for (;;) {
         if (m_inLine) return next(part);
         if (const Step ready = bytesAtHand(); ready != Step::Part) return ready;

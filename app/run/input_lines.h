@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/status.h"
+#include "prefetched_input.h"
 
 namespace rosterly {
 
@@ -21,8 +22,8 @@ namespace rosterly {
 // line says so (`lineEnds`), also when it is empty.
 //
 // The source must be open for reading, must outlive this object and must deliver data on every
-// read until its end (a file or a buffer, not a socket). A part views this object's buffer and
-// is valid until the next call.
+// read until its end (a file or a buffer, not a socket). A part views this object's buffer, or
+// the source's own block, and is valid until the next call.
 class InputLines {
 public:
     static constexpr qsizetype kDefaultBlockBytes = qsizetype(1) << 20;
@@ -36,6 +37,9 @@ public:
 
     // `blockBytes` is at least 2; a file of less than half of it gets a block of twice its size.
     explicit InputLines(QIODevice& source, qsizetype blockBytes = kDefaultBlockBytes);
+    // Lines scanned where the read-ahead put them: only the unfinished end of a block is copied,
+    // in front of the next. The block is the source's block plus its headroom.
+    explicit InputLines(PrefetchedInput& source);
 
     // The next part of the next line. After End or Error every further call gives the same; a
     // line cut short by a read error never gets its last part.
@@ -58,17 +62,22 @@ private:
     bool refill();
     void consume(qsizetype count);
     Step linePart(Part& part, qsizetype length, bool lineEnds);
-    const char* begin() const { return m_buffer.data() + m_start; }
-    const char* end() const { return m_buffer.data() + m_end; }
+    bool refillFromBlocks();
+    const char* begin() const { return m_data + m_start; }
+    const char* end() const { return m_data + m_end; }
 
     QIODevice& m_source;
+    PrefetchedInput* m_blocks = nullptr;  // lends its blocks, or else is read into m_buffer
     std::vector<char> m_buffer;
-    qint64 m_offset = 0;         // input bytes dropped from the front of the buffer
-    qsizetype m_start = 0;       // first unconsumed byte
-    qsizetype m_end = 0;         // end of the bytes read so far
-    qsizetype m_scanned = 0;     // bytes from m_start known to hold no line end (nor `wanted`)
-    bool m_afterReturn = false;  // a line ended at a carriage return that ended the bytes read
-    bool m_inLine = false;       // a line is being handed over in parts
+    std::vector<char> m_carried;  // the unfinished end of a block while the next is fetched
+    char* m_data = nullptr;       // the bytes at hand: in m_buffer, or around a lent block
+    qsizetype m_half = 0;         // a line this long always comes in one part
+    qint64 m_offset = 0;          // input bytes before m_data
+    qsizetype m_start = 0;        // first unconsumed byte
+    qsizetype m_end = 0;          // end of the bytes read so far
+    qsizetype m_scanned = 0;      // bytes from m_start known to hold no line end (nor `wanted`)
+    bool m_afterReturn = false;   // a line ended at a carriage return that ended the bytes read
+    bool m_inLine = false;        // a line is being handed over in parts
     bool m_sourceDone = false;
     Status m_status = Status::success();
 };

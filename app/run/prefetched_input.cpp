@@ -17,7 +17,8 @@ namespace {
 constexpr std::size_t kPositionalThreads = 2;
 }  // namespace
 
-PrefetchedInput::PrefetchedInput(QIODevice& source, qint64 blockBytes) : m_source(source) {
+PrefetchedInput::PrefetchedInput(QIODevice& source, qint64 blockBytes)
+    : m_source(source), m_blockBytes(std::max<qint64>(blockBytes, 1)) {
     setOpenMode(QIODevice::ReadOnly | QIODevice::Unbuffered);
 #ifdef Q_OS_UNIX
     if (auto* file = qobject_cast<QFile*>(&source); file && !file->isSequential()) {
@@ -27,8 +28,7 @@ PrefetchedInput::PrefetchedInput(QIODevice& source, qint64 blockBytes) : m_sourc
 #endif
     const std::size_t threads = m_descriptor >= 0 ? kPositionalThreads : 1;
     try {
-        for (Block& block : m_blocks)
-            block.bytes.resize(std::size_t(std::max<qint64>(blockBytes, 1)));
+        for (Block& block : m_blocks) block.room.reset(new char[std::size_t(2 * m_blockBytes)]);
         for (std::size_t t = 0; t < threads; ++t) {
             m_threads.emplace_back([this, t, threads] { fill(t, threads); });
         }
@@ -79,7 +79,7 @@ void PrefetchedInput::fill(std::size_t first, std::size_t step) {
             got = -1;  // out of memory for the reason, or the source itself failed so
         }
         if (got < 0 && failure.isEmpty()) failure = QStringLiteral("The input could not be read.");
-        const bool last = m_descriptor >= 0 ? got < qint64(block.bytes.size()) : got <= 0;
+        const bool last = m_descriptor >= 0 ? got < m_blockBytes : got <= 0;
         {
             const std::lock_guard lock(m_mutex);
             block.size = std::max<qint64>(got, 0);
@@ -93,15 +93,16 @@ void PrefetchedInput::fill(std::size_t first, std::size_t step) {
 }
 
 qint64 PrefetchedInput::readBlock(std::size_t number, Block& block) {
-    const auto capacity = qint64(block.bytes.size());
+    const qint64 capacity = m_blockBytes;
+    char* const bytes = block.bytes(m_blockBytes);
 #ifdef Q_OS_UNIX
     if (m_descriptor >= 0) {
         // A whole block unless the file ends in it: a short read is retried from where it ended.
         const qint64 at = m_start + qint64(number) * capacity;
         qint64 done = 0;
         while (done < capacity) {
-            const ssize_t got = ::pread(m_descriptor, block.bytes.data() + done,
-                                        std::size_t(capacity - done), at + done);
+            const ssize_t got =
+                ::pread(m_descriptor, bytes + done, std::size_t(capacity - done), at + done);
             if (got < 0 && errno == EINTR) continue;
             if (got < 0) return -1;
             if (got == 0) break;
@@ -110,7 +111,7 @@ qint64 PrefetchedInput::readBlock(std::size_t number, Block& block) {
         return done;
     }
 #endif
-    return m_source.read(block.bytes.data(), capacity);
+    return m_source.read(bytes, capacity);
 }
 
 qint64 PrefetchedInput::readData(char* data, qint64 maxSize) {
@@ -120,28 +121,64 @@ qint64 PrefetchedInput::readData(char* data, qint64 maxSize) {
         return got;
     }
     std::unique_lock lock(m_mutex);
+    Block* block = nullptr;
+    switch (nextBytes(lock, block)) {
+        case Taken::End:
+            return 0;
+        case Taken::Failed:
+            return -1;
+        case Taken::Bytes:
+            break;
+    }
+    // A filled block stays the reader's until it is let go, so it is copied unlocked.
+    const qint64 count = std::min(maxSize, block->size - m_taken);
+    lock.unlock();
+    std::memcpy(data, block->bytes(m_blockBytes) + m_taken, std::size_t(count));
+    m_taken += count;  // the reader's own
+    return count;
+}
+
+PrefetchedInput::Borrowed PrefetchedInput::borrow(char*& bytes, qint64& size) {
+    if (m_direct) {
+        setErrorString(QStringLiteral("The input could not be read."));
+        return Borrowed::Failed;
+    }
+    std::unique_lock lock(m_mutex);
+    Block* block = nullptr;
+    switch (nextBytes(lock, block)) {
+        case Taken::End:
+            return Borrowed::End;
+        case Taken::Failed:
+            return Borrowed::Failed;
+        case Taken::Bytes:
+            break;
+    }
+    // All of it is taken now, so the next call lets the block go.
+    bytes = block->bytes(m_blockBytes) + m_taken;
+    size = block->size - m_taken;
+    m_taken = block->size;
+    return Borrowed::Bytes;
+}
+
+// Waits until the reader's block has bytes it has not taken, letting every block it has taken
+// whole go back to the reading threads; at the input's end or a failure (errorString() set)
+// says so instead.
+PrefetchedInput::Taken PrefetchedInput::nextBytes(std::unique_lock<std::mutex>& lock,
+                                                  Block*& block) {
     for (;;) {
         m_changed.wait(lock, [this] { return m_blocks[m_next % kBlocks].filled || m_stopped; });
         if (m_stopped) {
             setErrorString(QStringLiteral("Reading was stopped."));
-            return -1;
+            return Taken::Failed;
         }
-        Block& block = m_blocks[m_next % kBlocks];
-        if (m_taken < block.size) {
-            // A filled block stays the reader's until it is let go, so it is copied unlocked.
-            const qint64 count = std::min(maxSize, block.size - m_taken);
-            lock.unlock();
-            std::memcpy(data, block.bytes.data() + m_taken, std::size_t(count));
-            m_taken += count;  // the reader's own
-            return count;
+        block = &m_blocks[m_next % kBlocks];
+        if (m_taken < block->size) return Taken::Bytes;
+        if (block->last) {
+            if (block->failure.isEmpty()) return Taken::End;
+            setErrorString(block->failure);
+            return Taken::Failed;
         }
-        if (block.last) {
-            if (block.failure.isEmpty()) return 0;
-            setErrorString(block.failure);
-            return -1;
-        }
-        // Every byte of the block is given out: it goes back to the reading threads.
-        block.filled = false;
+        block->filled = false;
         ++m_next;
         m_taken = 0;
         m_changed.notify_all();

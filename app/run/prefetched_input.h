@@ -6,6 +6,7 @@
 
 #include <array>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -23,7 +24,7 @@ namespace rosterly {
 // The file's bytes are taken as they are when each block is read: the input ends at the first
 // block that comes short, even if the file grows later. The source must be open for reading and
 // must outlive this device; nothing else may use it meanwhile. Memory: kBlocks blocks of
-// `blockBytes`.
+// `blockBytes`, and the part of their room in front (see borrow()) that a borrower writes.
 class PrefetchedInput final : public QIODevice {
 public:
     static constexpr qint64 kDefaultBlockBytes = qint64(1) << 19;
@@ -32,6 +33,17 @@ public:
     ~PrefetchedInput() override;
 
     bool isSequential() const override { return true; }
+
+    // Reading without copying, instead of read(): the bytes of the next block, or of what is left
+    // of the current one, where they were read. They stay the caller's until the next call, and
+    // so do the headroom() bytes in front of them, for the caller to write: the unfinished end of
+    // one block can be put before the next one without copying the next one. Only while
+    // lendsBlocks(); End and Failed come as with read(), and errorString() says why.
+    enum class Borrowed { Bytes, End, Failed };
+    Borrowed borrow(char*& bytes, qint64& size);
+    bool lendsBlocks() const { return !m_direct; }
+    qint64 headroom() const { return m_blockBytes; }
+
     // Ends the reading early: each thread stops after the read it is in, and a reader waiting
     // for bytes gets a failure at once.
     void stop();
@@ -43,7 +55,10 @@ protected:
 private:
     static constexpr std::size_t kBlocks = 4;
     struct Block {
-        std::vector<char> bytes;
+        // The headroom, then the block's bytes. Left uninitialized: the system gives a page of
+        // it memory only once it is written, and most of the headroom never is.
+        std::unique_ptr<char[]> room;
+        char* bytes(qint64 headroom) { return room.get() + headroom; }
         qint64 size = 0;
         bool filled = false;  // read, and not yet let go by the reader
         bool last = false;    // no block after this one belongs to the input
@@ -52,8 +67,11 @@ private:
 
     void fill(std::size_t first, std::size_t step);  // a reading thread
     qint64 readBlock(std::size_t number, Block& block);
+    enum class Taken { Bytes, End, Failed };
+    Taken nextBytes(std::unique_lock<std::mutex>& lock, Block*& block);
 
     QIODevice& m_source;
+    const qint64 m_blockBytes;
     bool m_direct = false;  // no thread or block could be had: the source is read as it is
     int m_descriptor = -1;  // for reading blocks at their place; -1: read in order
     qint64 m_start = 0;     // the source's position when reading began

@@ -27,7 +27,7 @@ ReadAhead::ReadAhead(QIODevice& source, bool everyAddress, qsizetype lineLimit,
                      std::size_t batchUnits, qint64 threadsFrom)
     : m_prefetched(worthThreads(source, threadsFrom) ? std::make_unique<PrefetchedInput>(source)
                                                      : nullptr),
-      m_lines(m_prefetched ? *m_prefetched : source),
+      m_lines(m_prefetched ? InputLines(*m_prefetched) : InputLines(source)),
       m_pieces(
           everyAddress,
           [this](const BoundedLine& line, BoundedLine::Outcome outcome) {
