@@ -70,6 +70,30 @@ TEST(AcceptedAddressesTest, LinesAreTheListFilesBytesInOrderOfAcceptance) {
     EXPECT_TRUE(accepted.lines(2, 2).isEmpty());
 }
 
+// Runs of plain ASCII of every length, broken by units at the edges of each encoded width.
+TEST(AcceptedAddressesTest, StoresAnyMixOfUnitsAsTheFileWould) {
+    const char16_t edges[] = {0x7F, 0x80, 0xFF, 0x100, 0x7FF, 0x800, 0xFFFF, 0xD83D, 0xDE00};
+    std::mt19937 random(11);
+    AcceptedAddresses accepted;
+    QStringList texts;
+    for (int n = 0; n < 3000; ++n) {
+        QString text = QString::number(n) + QLatin1Char('@');
+        const int length = int(random() % 40);
+        for (int i = 0; i < length; ++i) {
+            text += random() % 6 == 0 ? QChar(edges[random() % std::size(edges)])
+                                      : QChar(char16_t(0x20 + random() % 0x5F));
+        }
+        ASSERT_TRUE(accepted.insert(text).has_value());
+        texts.push_back(text);
+    }
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const auto entry = AcceptedAddresses::Entry(i);
+        EXPECT_EQ(accepted.address(entry), texts[i]);
+        EXPECT_EQ(accepted.fileLine(entry), encodeText(texts[i]) + "\r\n");
+        EXPECT_TRUE(accepted.contains(texts[i]));
+    }
+}
+
 TEST(AcceptedAddressesTest, LoneSurrogateIsKeptExactlyAndWrittenAsTheFileWould) {
     AcceptedAddresses accepted;
     const QString lone = QStringLiteral("a") + QChar(char16_t(0xD83D)) + QStringLiteral("@x.cc");

@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "com/hash_mix.h"
 #include "platform/text_codec.h"
 
@@ -46,7 +50,18 @@ bool encodeLine(QStringView address, std::string& out) {
     const char16_t* from = address.utf16();
     char* to = out.data();
     bool lone = false;
-    for (qsizetype i = 0; i < size; ++i) {
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    // Addresses are mostly plain ASCII: eight units a step while they are.
+    for (; i + 8 <= size; i += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+        const __m128i high = _mm_and_si128(units, _mm_set1_epi16(short(0xFF80)));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) != 0xFFFF) break;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(to), _mm_packus_epi16(units, units));
+        to += 8;
+    }
+#endif
+    for (; i < size; ++i) {
         const char16_t c = from[i];
         if (c < 0x80) {
             *to++ = char(c);
