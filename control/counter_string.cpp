@@ -13,10 +13,10 @@ namespace {
 // Significant digits a counter keeps, as the platform's number-to-text conversion does.
 constexpr int kSignificantDigits = 15;
 
-// Plain decimal digits below 10^15 - 1 step by carrying through the text:
-// the same result as the conversion through double, without its cost on
-// every harvested line.
-bool stepPlainDigits(std::u16string_view counter, std::u16string* next) {
+// Plain decimal digits below 10^15 - 1 step by carrying through the text, in
+// place: the same result as the conversion through double, without its cost
+// on every harvested line.
+bool stepPlainDigits(std::u16string& counter) {
     if (counter.empty() || counter.size() > 15) return false;
     if (counter.size() > 1 && counter[0] == u'0') return false;
     bool allNines = true;
@@ -25,13 +25,12 @@ bool stepPlainDigits(std::u16string_view counter, std::u16string* next) {
         allNines = allNines && c == u'9';
     }
     if (allNines && counter.size() == 15) return false;
-    next->assign(counter);
-    std::size_t i = next->size();
-    while (i > 0 && (*next)[i - 1] == u'9') (*next)[--i] = u'0';
+    std::size_t i = counter.size();
+    while (i > 0 && counter[i - 1] == u'9') counter[--i] = u'0';
     if (i == 0)
-        next->insert(next->begin(), u'1');
+        counter.insert(counter.begin(), u'1');
     else
-        ++(*next)[i - 1];
+        ++counter[i - 1];
     return true;
 }
 
@@ -71,15 +70,15 @@ std::u16string plainDecimal(double value) {
 
 }  // namespace
 
-HRESULT stepCounter(std::u16string_view counter, std::u16string* next) {
-    if (stepPlainDigits(counter, next)) return S_OK;
+HRESULT stepCounter(std::u16string& counter) {
+    if (stepPlainDigits(counter)) return S_OK;
     com::Variant value(counter);
     HRESULT hr = VariantChangeType(&value, &value, 0, VT_R8);
     if (hr == DISP_E_OVERFLOW) return CTL_E_OVERFLOW;
     if (FAILED(hr)) return CTL_E_TYPEMISMATCH;
     const double sum = value.dblVal + 1;
     if (!std::isfinite(sum)) return CTL_E_OVERFLOW;
-    *next = plainDecimal(sum);
+    counter = plainDecimal(sum);
     return S_OK;
 }
 

@@ -10,11 +10,12 @@ namespace corvell {
 
 // Reads `counter` as a number (plain decimal digits, and the other numeric
 // forms the platform's text-to-number conversion accepts, surrounding blanks
-// included), adds 1 and writes the sum to *next as plain decimal text: rounded
+// included), adds 1 and writes the sum over it as plain decimal text: rounded
 // to 15 significant digits, without exponent and without a fraction when it
 // has none ("99999", "+99999" and "099999" all step to "100000").
 // CTL_E_TYPEMISMATCH when the text is not a number (the empty text
-// included); CTL_E_OVERFLOW when the number or the sum is out of range.
-HRESULT stepCounter(std::u16string_view counter, std::u16string* next);
+// included); CTL_E_OVERFLOW when the number or the sum is out of range; the
+// counter is then unchanged.
+HRESULT stepCounter(std::u16string& counter);
 
 }  // namespace corvell

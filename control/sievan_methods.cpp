@@ -23,10 +23,8 @@ namespace {
 }  // namespace
 
 HRESULT Sievan::stepCounterProperty(DISPID member) {
-    std::u16string& counter = *textField(member);
-    std::u16string next;
-    RETURN_IF_FAILED(stepCounter(counter, &next));
-    return putText(counter, next, member);
+    RETURN_IF_FAILED(stepCounter(*textField(member)));
+    return PropertyChanged(member);
 }
 
 HRESULT Sievan::Clean(VARIANT* result) {
