@@ -113,30 +113,38 @@ QString decodeStored(QByteArrayView bytes) {
 }
 
 bool AcceptedAddresses::contains(QStringView address) const {
-    if (m_indexReleased) buildIndex();
-    encodeLine(address, m_scratch);
-    const QByteArrayView wanted(m_scratch);
-    return m_index.find(hashOf(wanted), [&](Entry entry) { return line(entry) == wanted; }) !=
-           EntryIndex::kNone;
+    prepare(address);
+    return containsPrepared();
 }
 
 std::optional<AcceptedAddresses::Entry> AcceptedAddresses::insert(QStringView address) {
+    prepare(address);
+    return insertPrepared();
+}
+
+void AcceptedAddresses::prepare(QStringView address) const {
     if (m_indexReleased) buildIndex();
-    const bool lone = encodeLine(address, m_scratch);
+    m_scratchLone = encodeLine(address, m_scratch);
+    m_scratchHash = hashOf(QByteArrayView(m_scratch));
+    m_index.prefetch(m_scratchHash);
+}
+
+bool AcceptedAddresses::containsPrepared() const {
+    if (m_indexReleased) buildIndex();
     const QByteArrayView wanted(m_scratch);
-    const uint64_t hash = hashOf(wanted);
-    if (uint64_t(size()) == kMaxEntries || m_index.find(hash, [&](Entry entry) {
-            return line(entry) == wanted;
-        }) != EntryIndex::kNone) {
-        return std::nullopt;
-    }
+    return m_index.find(m_scratchHash, [&](Entry entry) { return line(entry) == wanted; }) !=
+           EntryIndex::kNone;
+}
+
+std::optional<AcceptedAddresses::Entry> AcceptedAddresses::insertPrepared() {
+    if (uint64_t(size()) == kMaxEntries || containsPrepared()) return std::nullopt;
     const auto entry = Entry(size());
     const uint64_t start = m_lines.size();
     while ((start >> 32) > m_wraps.size()) m_wraps.push_back(entry);
     m_lineStarts.push_back(uint32_t(start));
     m_lines.append(m_scratch.data(), m_scratch.size());
-    m_index.insert(hash, entry);
-    m_holdsLoneSurrogate = m_holdsLoneSurrogate || lone;
+    m_index.insert(m_scratchHash, entry);
+    m_holdsLoneSurrogate = m_holdsLoneSurrogate || m_scratchLone;
     return entry;
 }
 

@@ -38,6 +38,14 @@ public:
     // Records `address` as the next entry. Nothing, and no change, when it was recorded
     // already or the record is full.
     std::optional<Entry> insert(QStringView address);
+
+    // The same in two steps, so that the record's memory is fetched while the caller does other
+    // work: prepare() takes the address (encoded, so it need not stay alive) and starts fetching;
+    // containsPrepared() and insertPrepared() then answer as contains() and insert() would for
+    // it. Any other lookup in between replaces the prepared address.
+    void prepare(QStringView address) const;
+    bool containsPrepared() const;
+    std::optional<Entry> insertPrepared();
     qsizetype size() const { return qsizetype(m_lineStarts.size()); }
 
     // The entry's line as stored. Views stay valid until the next insert or clear.
@@ -71,7 +79,10 @@ private:
     CompactArray<uint32_t> m_lineStarts;  // low 32 bits of where each line starts
     CompactArray<Entry> m_wraps;          // entries whose start is a further 4 GiB on
     mutable EntryIndex m_index;
-    mutable std::string m_scratch;  // the line being looked up
+    // The line being looked up, and what prepare() found out about it.
+    mutable std::string m_scratch;
+    mutable uint64_t m_scratchHash = 0;
+    mutable bool m_scratchLone = false;
     bool m_holdsLoneSurrogate = false;
     mutable bool m_indexReleased = false;
 };

@@ -170,6 +170,7 @@ void HarvestRun::readLines(QFile& input) {
         }
         reportReading(batch->bytesConsumed);
     }
+    settleAddress();
     if (step == ReadAhead::Step::Error) {
         note(Status::failure(QStringLiteral("Input file \"%1\" could not be read: %2.")
                                  .arg(input.fileName(), lines.status().message())));
@@ -188,15 +189,26 @@ void HarvestRun::handleLine(QStringView line) {
     // A failed Extract leaves its cleaned text in Address; the run goes on with it.
     called(m_sievan->extract(), "Extract");
     QStringView address;
-    if (!called(m_sievan->getAddress(address), "Address")) return;
+    const bool got = called(m_sievan->getAddress(address), "Address");
+    settleAddress();
     // The empty text stands for "no address in this line": neither kept nor counted.
-    if (address.isEmpty()) return;
-    if (m_accepted.contains(address)) {
+    if (!got || address.isEmpty() || m_stopped) return;
+    m_pendingAddress.setUnicode(address.data(), address.size());
+    m_accepted.prepare(m_pendingAddress);
+    m_addressPending = true;
+}
+
+// Counts the pending address as a duplicate, or keeps it when it is new and acceptable. A run
+// that was stopped keeps nothing more.
+void HarvestRun::settleAddress() {
+    if (!m_addressPending) return;
+    m_addressPending = false;
+    if (m_stopped) return;
+    if (m_accepted.containsPrepared()) {
         ++DuplicateCount;
         return;
     }
-    if (!isAcceptable(address)) return;
-    accept(address);
+    if (isAcceptable(m_pendingAddress)) accept(m_pendingAddress);
 }
 
 }  // namespace rosterly

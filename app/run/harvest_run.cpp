@@ -79,8 +79,9 @@ bool HarvestRun::stopped() {
     return m_stopped;
 }
 
+// `address` is the one prepared in the record.
 void HarvestRun::accept(QStringView address) {
-    const std::optional<AcceptedAddresses::Entry> entry = m_accepted.insert(address);
+    const std::optional<AcceptedAddresses::Entry> entry = m_accepted.insertPrepared();
     if (!entry) {
         note(Status::failure(QStringLiteral("More addresses than one run can hold.")));
         return;

@@ -80,6 +80,7 @@ private:
     void readLines(QFile& input);
     void reportReading(qint64 bytesConsumed);
     void handleLine(QStringView line);
+    void settleAddress();
 
     void accept(QStringView address);
     void showProgress();
@@ -114,6 +115,10 @@ private:
     int m_acceptedSinceClock = 0;     // accepted addresses since m_sinceYield was last read
     QElapsedTimer m_sinceReport;      // since the read loop's position was last shown
     ReadingProgress m_reading;
+    // The last line's address: it is looked up in the record only after the control has had the
+    // next line, so that its place in the record arrives in the meantime.
+    QString m_pendingAddress;
+    bool m_addressPending = false;
     QStringList m_failures;            // different reasons, in order of their first failure
     qsizetype m_unlistedFailures = 0;  // different reasons beyond those listed
     bool m_stopped = false;            // the window was closed during the run
