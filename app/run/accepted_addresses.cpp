@@ -125,6 +125,7 @@ std::optional<AcceptedAddresses::Entry> AcceptedAddresses::insert(QStringView ad
 void AcceptedAddresses::prepare(QStringView address) const {
     if (m_indexReleased) buildIndex();
     m_scratchLone = encodeLine(address, m_scratch);
+    m_scratchAbsent = false;
     m_scratchHash = hashOf(QByteArrayView(m_scratch));
     m_index.prefetch(m_scratchHash);
 }
@@ -132,12 +133,16 @@ void AcceptedAddresses::prepare(QStringView address) const {
 bool AcceptedAddresses::containsPrepared() const {
     if (m_indexReleased) buildIndex();
     const QByteArrayView wanted(m_scratch);
-    return m_index.find(m_scratchHash, [&](Entry entry) { return line(entry) == wanted; }) !=
-           EntryIndex::kNone;
+    m_scratchAbsent = m_index.find(m_scratchHash, [&](Entry entry) {
+        return line(entry) == wanted;
+    }) == EntryIndex::kNone;
+    return !m_scratchAbsent;
 }
 
 std::optional<AcceptedAddresses::Entry> AcceptedAddresses::insertPrepared() {
-    if (uint64_t(size()) == kMaxEntries || containsPrepared()) return std::nullopt;
+    if (uint64_t(size()) == kMaxEntries || (!m_scratchAbsent && containsPrepared())) {
+        return std::nullopt;
+    }
     const auto entry = Entry(size());
     const uint64_t start = m_lines.size();
     while ((start >> 32) > m_wraps.size()) m_wraps.push_back(entry);
@@ -145,6 +150,7 @@ std::optional<AcceptedAddresses::Entry> AcceptedAddresses::insertPrepared() {
     m_lines.append(m_scratch.data(), m_scratch.size());
     m_index.insert(m_scratchHash, entry);
     m_holdsLoneSurrogate = m_holdsLoneSurrogate || m_scratchLone;
+    m_scratchAbsent = false;  // it is there now
     return entry;
 }
 
@@ -199,6 +205,7 @@ void AcceptedAddresses::clear() {
     m_wraps.clear();
     m_index.clear();
     m_scratch = std::string();
+    m_scratchAbsent = false;
     m_holdsLoneSurrogate = false;
     m_indexReleased = false;
 }

@@ -83,6 +83,7 @@ private:
     mutable std::string m_scratch;
     mutable uint64_t m_scratchHash = 0;
     mutable bool m_scratchLone = false;
+    mutable bool m_scratchAbsent = false;  // a lookup found it missing, and nothing came since
     bool m_holdsLoneSurrogate = false;
     mutable bool m_indexReleased = false;
 };
