@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QTemporaryFile>
 
+#include <cstring>
 #include <random>
 
 #include "support/test_devices.h"
@@ -60,6 +61,41 @@ TEST(PrefetchedInputTest, AFileGivesEveryByteInOrderWhateverTheBlocks) {
             EXPECT_EQ(readThrough(prefetched, random, failed), input) << size << " " << blockBytes;
             EXPECT_FALSE(failed);
             EXPECT_EQ(prefetched.read(1).size(), 0);
+        }
+    }
+}
+
+// Lent blocks come in order, and the room in front of each is the borrower's: scribbling all
+// over it changes no byte of this block or of any block still to come.
+TEST(PrefetchedInputTest, LentBlocksGiveEveryByteAndRoomInFront) {
+    std::mt19937 random(6);
+    QByteArray input;
+    for (int i = 0; i < 20000; ++i) input += char(random());
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    file.write(input);
+    file.close();
+    for (qint64 blockBytes : {qint64(1), qint64(7), qint64(1000), qint64(1) << 16}) {
+        QFile fileSource(file.fileName());
+        ASSERT_TRUE(fileSource.open(QIODevice::ReadOnly));
+        QBuffer bufferSource;
+        bufferSource.setData(input);
+        bufferSource.open(QIODevice::ReadOnly);
+        for (QIODevice* source :
+             {static_cast<QIODevice*>(&fileSource), static_cast<QIODevice*>(&bufferSource)}) {
+            PrefetchedInput prefetched(*source, blockBytes);
+            ASSERT_TRUE(prefetched.lendsBlocks());
+            QByteArray got;
+            char* bytes = nullptr;
+            qint64 size = 0;
+            PrefetchedInput::Borrowed step;
+            while ((step = prefetched.borrow(bytes, size)) == PrefetchedInput::Borrowed::Bytes) {
+                ASSERT_GT(size, 0);
+                got.append(bytes, size);
+                std::memset(bytes - prefetched.headroom(), '#', size_t(prefetched.headroom()));
+            }
+            EXPECT_EQ(step, PrefetchedInput::Borrowed::End);
+            EXPECT_EQ(got, input) << blockBytes;
         }
     }
 }
