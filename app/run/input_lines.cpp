@@ -108,7 +108,7 @@ bool InputLines::refillFromBlocks() {
     switch (m_blocks->borrow(bytes, size)) {
         case PrefetchedInput::Borrowed::Bytes:
             m_data = bytes - m_end;
-            std::memcpy(m_data, m_carried.data(), m_carried.size());
+            if (!m_carried.empty()) std::memcpy(m_data, m_carried.data(), m_carried.size());
             m_end += qsizetype(size);
             return true;
         case PrefetchedInput::Borrowed::End:
