@@ -190,6 +190,8 @@ void HarvestRun::handleLine(QStringView line) {
     called(m_sievan->extract(), "Extract");
     QStringView address;
     const bool got = called(m_sievan->getAddress(address), "Address");
+    // The previous line's address is settled only now: its place in the record was fetched
+    // while the control had this line.
     settleAddress();
     // The empty text stands for "no address in this line": neither kept nor counted.
     if (!got || address.isEmpty() || m_stopped) return;
