@@ -8,6 +8,7 @@
 #include <QTemporaryFile>
 
 #include <cstring>
+#include <memory>
 #include <random>
 
 #include "support/test_devices.h"
@@ -27,10 +28,24 @@ QByteArray readThrough(QIODevice& device, std::mt19937& random, bool& failed) {
     }
 }
 
+QByteArray randomBytes(std::mt19937& random, int size) {
+    QByteArray bytes;
+    for (int i = 0; i < size; ++i) bytes += char(random());
+    return bytes;
+}
+
+// A closed temporary file holding `bytes`.
+std::unique_ptr<QTemporaryFile> fileHolding(const QByteArray& bytes) {
+    auto file = std::make_unique<QTemporaryFile>();
+    EXPECT_TRUE(file->open());
+    file->write(bytes);
+    file->close();
+    return file;
+}
+
 TEST(PrefetchedInputTest, GivesEveryByteInOrderWhateverTheBlocksAndReads) {
     std::mt19937 random(3);
-    QByteArray input;
-    for (int i = 0; i < 5000; ++i) input += char(random());
+    const QByteArray input = randomBytes(random, 5000);
     for (qint64 blockBytes : {qint64(1), qint64(7), qint64(256), qint64(1) << 16}) {
         QBuffer source;
         source.setData(input);
@@ -47,14 +62,10 @@ TEST(PrefetchedInputTest, GivesEveryByteInOrderWhateverTheBlocksAndReads) {
 TEST(PrefetchedInputTest, AFileGivesEveryByteInOrderWhateverTheBlocks) {
     std::mt19937 random(4);
     for (int size : {0, 1, 4096, 5000}) {
-        QByteArray input;
-        for (int i = 0; i < size; ++i) input += char(random());
-        QTemporaryFile file;
-        ASSERT_TRUE(file.open());
-        file.write(input);
-        file.close();
+        const QByteArray input = randomBytes(random, size);
+        const auto file = fileHolding(input);
         for (qint64 blockBytes : {qint64(1), qint64(7), qint64(1024), qint64(1) << 16}) {
-            QFile source(file.fileName());
+            QFile source(file->fileName());
             ASSERT_TRUE(source.open(QIODevice::ReadOnly));
             PrefetchedInput prefetched(source, blockBytes);
             bool failed = true;
@@ -69,14 +80,10 @@ TEST(PrefetchedInputTest, AFileGivesEveryByteInOrderWhateverTheBlocks) {
 // over it changes no byte of this block or of any block still to come.
 TEST(PrefetchedInputTest, LentBlocksGiveEveryByteAndRoomInFront) {
     std::mt19937 random(6);
-    QByteArray input;
-    for (int i = 0; i < 20000; ++i) input += char(random());
-    QTemporaryFile file;
-    ASSERT_TRUE(file.open());
-    file.write(input);
-    file.close();
+    const QByteArray input = randomBytes(random, 20000);
+    const auto file = fileHolding(input);
     for (qint64 blockBytes : {qint64(1), qint64(7), qint64(1000), qint64(1) << 16}) {
-        QFile fileSource(file.fileName());
+        QFile fileSource(file->fileName());
         ASSERT_TRUE(fileSource.open(QIODevice::ReadOnly));
         QBuffer bufferSource;
         bufferSource.setData(input);
