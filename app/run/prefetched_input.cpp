@@ -123,11 +123,11 @@ qint64 PrefetchedInput::readData(char* data, qint64 maxSize) {
     std::unique_lock lock(m_mutex);
     Block* block = nullptr;
     switch (nextBytes(lock, block)) {
-        case Taken::End:
+        case Borrowed::End:
             return 0;
-        case Taken::Failed:
+        case Borrowed::Failed:
             return -1;
-        case Taken::Bytes:
+        case Borrowed::Bytes:
             break;
     }
     // A filled block stays the reader's until it is let go, so it is copied unlocked.
@@ -145,14 +145,7 @@ PrefetchedInput::Borrowed PrefetchedInput::borrow(char*& bytes, qint64& size) {
     }
     std::unique_lock lock(m_mutex);
     Block* block = nullptr;
-    switch (nextBytes(lock, block)) {
-        case Taken::End:
-            return Borrowed::End;
-        case Taken::Failed:
-            return Borrowed::Failed;
-        case Taken::Bytes:
-            break;
-    }
+    if (const Borrowed step = nextBytes(lock, block); step != Borrowed::Bytes) return step;
     // All of it is taken now, so the next call lets the block go.
     bytes = block->bytes(m_blockBytes) + m_taken;
     size = block->size - m_taken;
@@ -163,20 +156,20 @@ PrefetchedInput::Borrowed PrefetchedInput::borrow(char*& bytes, qint64& size) {
 // Waits until the reader's block has bytes it has not taken, letting every block it has taken
 // whole go back to the reading threads; at the input's end or a failure (errorString() set)
 // says so instead.
-PrefetchedInput::Taken PrefetchedInput::nextBytes(std::unique_lock<std::mutex>& lock,
-                                                  Block*& block) {
+PrefetchedInput::Borrowed PrefetchedInput::nextBytes(std::unique_lock<std::mutex>& lock,
+                                                     Block*& block) {
     for (;;) {
         m_changed.wait(lock, [this] { return m_blocks[m_next % kBlocks].filled || m_stopped; });
         if (m_stopped) {
             setErrorString(QStringLiteral("Reading was stopped."));
-            return Taken::Failed;
+            return Borrowed::Failed;
         }
         block = &m_blocks[m_next % kBlocks];
-        if (m_taken < block->size) return Taken::Bytes;
+        if (m_taken < block->size) return Borrowed::Bytes;
         if (block->last) {
-            if (block->failure.isEmpty()) return Taken::End;
+            if (block->failure.isEmpty()) return Borrowed::End;
             setErrorString(block->failure);
-            return Taken::Failed;
+            return Borrowed::Failed;
         }
         block->filled = false;
         ++m_next;

@@ -67,8 +67,7 @@ private:
 
     void fill(std::size_t first, std::size_t step);  // a reading thread
     qint64 readBlock(std::size_t number, Block& block);
-    enum class Taken { Bytes, End, Failed };
-    Taken nextBytes(std::unique_lock<std::mutex>& lock, Block*& block);
+    Borrowed nextBytes(std::unique_lock<std::mutex>& lock, Block*& block);
 
     QIODevice& m_source;
     const qint64 m_blockBytes;
