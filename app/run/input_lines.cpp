@@ -66,14 +66,11 @@ InputLines::InputLines(QIODevice& source, qsizetype blockBytes)
 
 // Where the blocks cannot be lent, the source is read like any other device.
 InputLines::InputLines(PrefetchedInput& source)
-    : InputLines(static_cast<QIODevice&>(source),
-                 source.lendsBlocks() ? 2 : 2 * qsizetype(source.headroom())) {
-    if (!source.lendsBlocks()) return;
-    m_blocks = &source;
-    std::vector<char>().swap(m_buffer);
-    m_data = nullptr;
-    m_half = qsizetype(source.headroom());
-}
+    : m_source(source),
+      m_blocks(source.lendsBlocks() ? &source : nullptr),
+      m_buffer(m_blocks ? 0 : std::size_t(2 * source.headroom())),
+      m_data(m_buffer.data()),
+      m_half(qsizetype(source.headroom())) {}
 
 bool InputLines::refill() {
     if (m_blocks) return refillFromBlocks();
