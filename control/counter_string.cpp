@@ -25,6 +25,8 @@ bool stepPlainDigits(std::u16string& counter) {
         allNines = allNines && c == u'9';
     }
     if (allNines && counter.size() == 15) return false;
+    // The one step that needs room takes it first, so running out of memory changes nothing.
+    if (allNines) counter.reserve(counter.size() + 1);
     std::size_t i = counter.size();
     while (i > 0 && counter[i - 1] == u'9') counter[--i] = u'0';
     if (i == 0)
