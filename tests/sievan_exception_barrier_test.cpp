@@ -77,6 +77,23 @@ TEST_F(ExceptionBarrierTest, FailedAllocationInAPutIsOutOfMemoryThroughExcepInfo
     expectUsable();
 }
 
+// A counter whose step needs one more digit, and cannot have the room, stays as it was.
+TEST_F(ExceptionBarrierTest, FailedAllocationInACounterStepLeavesTheCounter) {
+    auto typed = control.as<_Sievan>(IID__Sievan);
+    ASSERT_TRUE(typed);
+    ASSERT_EQ(put(DISPID_SIEVAN_COUNT, u"9999999"), S_OK);
+    ASSERT_EQ(typed->put_Address(com::Bstr(u"abc@b.cc").get()), S_OK);
+    com::Variant ignored;
+    HRESULT extracted;
+    {
+        FailingLargeAllocations failing(16);
+        extracted = typed->Extract(&ignored);
+    }
+    EXPECT_EQ(extracted, E_OUTOFMEMORY);
+    EXPECT_EQ(get(DISPID_SIEVAN_COUNT), u"9999999");
+    expectUsable();
+}
+
 TEST_F(ExceptionBarrierTest, FailedAllocationInADualSlotIsOutOfMemory) {
     auto typed = control.as<_Sievan>(IID__Sievan);
     ASSERT_TRUE(typed);
