@@ -15,7 +15,8 @@ namespace seen_text_detail {
 // The lists of positions behind one or more PositionMultimaps: a bucket of 2^c words holds a
 // list's length, then up to 2^c - 1 positions. Maps that share a pool reuse each other's freed
 // buckets.
-using PositionLists = BucketPool<std::uint32_t, 7>;
+inline constexpr unsigned kListSizeClasses = 6;
+using PositionLists = BucketPool<std::uint32_t, kListSizeClasses>;
 
 // Multimap from 64-bit key hashes to text positions (below 2^31 - 1) in one flat open-addressing
 // table of 8-byte slots: a key with one position holds it in its slot, longer lists sit in
@@ -25,7 +26,11 @@ using PositionLists = BucketPool<std::uint32_t, 7>;
 // check every position they are given.
 class PositionMultimap {
 public:
-    static constexpr std::uint32_t kCap = 63;
+    // A crowded key hands its positions on to finer keys: a small cap keeps the candidates that
+    // a lookup checks against the text (each a likely cache miss) few, at the price of a
+    // deeper walk through keys that are mostly cached. A full list (its length and kCap
+    // positions) fills the pool's largest bucket: 32 words.
+    static constexpr std::uint32_t kCap = (1u << (kListSizeClasses - 1)) - 1;
 
     explicit PositionMultimap(PositionLists& lists) : m_lists(&lists) {}
 

@@ -26,7 +26,7 @@ namespace corvell {
 // A needle shaped like an address (an '@' with a unit before it and two after it) can only occur
 // where the text has an '@'; those '@'s are filed in a table of context cells. A cell is a window
 // of `left` units before an '@' and `right` units after it; every '@' is filed in the coarsest
-// cell of its context, and once a cell holds more than a few dozen different '@'s, they move on
+// cell of its context, and once a cell holds more than 31 different '@'s, they move on
 // into finer cells: one unit more on the left and, separately, more on the right. A lookup walks
 // from the coarsest cell of the needle towards finer ones as long as its cells are crowded and
 // the needle is long enough, and checks the few '@'s of the first cell that is not crowded
