@@ -42,6 +42,7 @@ constexpr bool widthsExactUpTo(const auto& widths, std::size_t first, std::size_
     return true;
 }
 static_assert(widthsExactUpTo(kLeft, 1, kExactLeft) && widthsExactUpTo(kRight, 2, kExactRight));
+static_assert(kLeft.size() <= 32, "one bit of SeenText::m_branchedWidths per width");
 
 std::uint64_t cellKey(std::size_t left, std::size_t right, std::uint64_t leftHash,
                       std::uint64_t rightHash) {
@@ -118,7 +119,7 @@ void SeenText::reset(std::u16string_view initial) {
     m_fallbacks = 0;
     m_scannedUnits = 0;
     m_branchReads = 0;
-    m_rightWalksEverywhere = false;
+    m_branchedWidths = 0;
     std::vector<RecentSlot>().swap(m_recent);
     m_pieceCount = 0;
     append(initial);
@@ -229,7 +230,7 @@ void SeenText::file(std::uint32_t at, Context& context, std::size_t left, std::s
     filedIn.reserve(1);
     const auto filed = filedIn.insert(context.key(left, right), at, evicted);
     if (!filed.crowded) return;
-    const bool branched = filed.branched || m_rightWalksEverywhere;
+    const bool branched = filed.branched || (!rightOnly && isBranched(left));
     fileFiner(at, context, left, right, rightOnly, branched);
     for (std::uint32_t i = 0; i < filed.evictions; ++i) {
         const std::uint32_t other = evicted[i];
@@ -254,12 +255,11 @@ void SeenText::fileFiner(std::uint32_t at, Context& context, std::size_t left, s
 
 // Lays out the right walk from the crowded cell (left, 0) under `key`; from now on every '@' that
 // joins that cell is filed down the walk as well. A crowded cell keeps none of its '@'s, so they
-// are found again in the text: every filed '@' with that context. Such reads may add up to a few
-// times the text; after that, every crowded cell of the left walk lays out its right walk as it
-// fills, and the cells are filed anew that way, so the work stays linear in the text.
+// are found again in the text: every filed '@' with that context. Once such reads add up to a
+// few times the text, the whole width is laid out instead (branchWidth()).
 void SeenText::branch(std::size_t left, std::uint64_t key) const {
     if (m_branchReads + size() > kBranchReadBudget * size()) {
-        fileWithRightWalksEverywhere();
+        branchWidth(left);
         return;
     }
     m_branchReads += size();
@@ -273,13 +273,18 @@ void SeenText::branch(std::size_t left, std::uint64_t key) const {
     }
 }
 
-// Files every '@' of the text anew, with the right walks of every crowded cell laid out.
-void SeenText::fileWithRightWalksEverywhere() const {
-    for (auto& cell : m_cells) cell.clear();
-    m_cellLists = seen_text_detail::PositionLists();
-    m_rightWalksEverywhere = true;
-    for (std::size_t at = m_text.find(u'@', 0); at < filedEnd(); at = m_text.find(u'@', at + 1)) {
-        fileAt(static_cast<std::uint32_t>(at));
+// Lays out the right walks of every crowded cell (left, 0) not laid out yet, in one read of the
+// text; from now on every '@' that joins a crowded cell of this width is filed down its right
+// walk as well. A width is laid out once, so the text is read at most once per width.
+void SeenText::branchWidth(std::size_t left) const {
+    m_branchedWidths |= std::uint32_t{1} << left;
+    const auto& crowds = cell(left, 0);
+    for (std::size_t at = m_text.find(u'@', kLeft[left]); at < filedEnd();
+         at = m_text.find(u'@', at + 1)) {
+        Context context(m_text, at);
+        const auto found = crowds.find(context.key(left, 0));
+        if (!found.tooMany || found.branched) continue;
+        file(static_cast<std::uint32_t>(at), context, left, 1, true);
     }
 }
 
@@ -331,7 +336,7 @@ bool SeenText::contains(std::u16string_view needle) const {
         if (!rightOnly && left + 1 < kLeft.size() && at >= kLeft[left + 1]) {
             ++left;
         } else if (right + 1 < kRight.size() && rightSize >= kRight[right + 1]) {
-            const bool laidOut = rightOnly || candidates.branched || m_rightWalksEverywhere;
+            const bool laidOut = rightOnly || candidates.branched || isBranched(left);
             if (!laidOut && !layOutRightWalk(left, context.key(left, 0))) {
                 return containsExactly(needle);
             }

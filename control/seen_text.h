@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -33,12 +34,14 @@ namespace corvell {
 // against the text: a step costs a few cache misses however long the text is, however many
 // addresses share a domain or a local part. Most needles never turn right before the left walk
 // ends, so a crowded cell of the left walk lays out its right walk only for the first needle
-// that turns there, finding its '@'s again in the text. A needle that ends inside a crowded cell
-// is checked against one '@' of that cell (such crowds mostly share the whole needle). Whatever
-// is left (needles without '@', or crowds the cells cannot tell apart) is answered by a direct
-// search of the text while such searches have read the text no more than a few times over, and
-// after that by an exact suffix automaton, built then and brought up to date only when needed
-// again. Memory grows linearly with the text.
+// that turns there, finding its '@'s again in the text. Once such reads add up to a few times the
+// text, a turn lays out the right walks of every crowded cell of its width in one read: needles
+// turn where their local parts end, and those come in a few lengths. A needle that ends inside a
+// crowded cell is checked against one '@' of that cell (such crowds mostly share the whole
+// needle). Whatever is left (needles without '@', or crowds the cells cannot tell apart) is
+// answered by a direct search of the text while such searches have read the text no more than a
+// few times over, and after that by an exact suffix automaton, built then and brought up to date
+// only when needed again. Memory grows linearly with the text.
 //
 // The text is limited to 2^31 - 2 code units (index width); a longer append throws
 // std::length_error before changing anything. If memory runs out during append(), the text keeps
@@ -55,11 +58,12 @@ public:
     std::size_t memoryBytes() const;                  // bytes held by the text and its indices
     std::size_t indexBytes() const;                   // of those, the bytes beyond the text
 
-    // Diagnostics: whether the exact fallback exists, and how many contains() calls since the
-    // last reset were answered without the cells.
+    // Diagnostics: whether the exact fallback exists, how many contains() calls since the last
+    // reset were answered without the cells, and at how many widths of the left walk every
+    // crowded cell has its right walk laid out.
     bool exactIndexBuilt() const { return m_automaton != nullptr; }
-    bool rightWalksEverywhere() const { return m_rightWalksEverywhere; }
     std::size_t fallbackQueries() const { return m_fallbacks; }
+    std::size_t branchedWidths() const { return std::popcount(m_branchedWidths); }
 
 private:
     class Context;
@@ -73,8 +77,9 @@ private:
               bool rightOnly) const;
     void fileFiner(std::uint32_t at, Context& context, std::size_t left, std::size_t right,
                    bool rightOnly, bool branched) const;
+    bool isBranched(std::size_t left) const { return (m_branchedWidths >> left & 1) != 0; }
     void branch(std::size_t left, std::uint64_t key) const;
-    void fileWithRightWalksEverywhere() const;
+    void branchWidth(std::size_t left) const;
     std::size_t filedEnd() const;
     bool layOutRightWalk(std::size_t left, std::uint64_t key) const;
     bool occursAt(std::u16string_view needle, std::size_t leftSize, std::size_t at) const;
@@ -112,11 +117,11 @@ private:
     // Units read by direct searches standing in for the automaton; see containsExactly().
     static constexpr std::size_t kScanBudget = 4;
     mutable std::size_t m_scannedUnits = 0;
-    // Units read to find the '@'s of crowded cells again; see branch().
+    // Units read to find the '@'s of one crowded cell again; see branch().
     static constexpr std::size_t kBranchReadBudget = 4;
     mutable std::size_t m_branchReads = 0;
-    // Every crowded cell of the left walk has its right walk laid out.
-    mutable bool m_rightWalksEverywhere = false;
+    // One bit per width of the left walk: every crowded cell of it has its right walk laid out.
+    mutable std::uint32_t m_branchedWidths = 0;
 };
 
 }  // namespace corvell
