@@ -293,6 +293,13 @@ std::size_t SeenText::filedEnd() const {
     return size() > kWidestRight ? size() - kWidestRight : 0;
 }
 
+// The recent answers are looked up first and most often miss the cache: their slot is fetched
+// while the caller does other work.
+void SeenText::prefetch(std::u16string_view needle) const {
+    if (m_recent.empty() || needle.size() > kMaxIndexedPiece) return;
+    __builtin_prefetch(&m_recent[pieceKey(needle) & (m_recent.size() - 1)]);
+}
+
 // Walks the needle's cells as they were filed: leftwards while the needle is long enough there
 // and the cell is crowded, then rightwards. Every '@' where the needle occurs has been filed in
 // each cell of that walk that is not crowded, so the first such cell decides.

@@ -54,6 +54,7 @@ public:
     void reset(std::u16string_view initial);          // forget everything; text := initial
     void append(std::u16string_view piece);           // text := text + piece
     bool contains(std::u16string_view needle) const;  // needle occurs in text (empty needle: true)
+    void prefetch(std::u16string_view needle) const;  // hints that contains(needle) follows soon
     std::size_t size() const;                         // code units in the text
     std::size_t memoryBytes() const;                  // bytes held by the text and its indices
     std::size_t indexBytes() const;                   // of those, the bytes beyond the text

@@ -70,6 +70,7 @@ HRESULT Sievan::extract() {
     // (The cleaned text is a piece of Address itself; assigning it in place is safe.)
     if (cleaned.size() != m_address.size())
         RETURN_IF_FAILED(putText(m_address, cleaned, DISPID_SIEVAN_ADDRESS));
+    m_seenText.prefetch(m_address);  // while the counter steps and its watchers hear of it
     RETURN_IF_FAILED(stepCounterProperty(DISPID_SIEVAN_COUNT));
 
     // The cleaned text is looked for literally: an address is data, never a
