@@ -35,9 +35,13 @@ public:
         }
     }
 
-    // Hints that find(hash, ...) or insert(hash, ...) follows soon.
+    // Hints that find(hash, ...) or insert(hash, ...) follows soon. A probe for a missing entry
+    // often runs on past the end of its first cache line, so the next line is fetched too.
     void prefetch(uint64_t hash) const {
-        if (m_capacity != 0) __builtin_prefetch(&m_slots[homeOf(tagOf(hash))]);
+        if (m_capacity == 0) return;
+        const size_t home = homeOf(tagOf(hash));
+        __builtin_prefetch(&m_slots[home]);
+        __builtin_prefetch(&m_slots[home + kSlotsPerLine < m_capacity ? home + kSlotsPerLine : 0]);
     }
 
     // Files `entry` under `hash`. Precondition: entry < kNone.
@@ -49,6 +53,7 @@ public:
     void clear();
 
 private:
+    static constexpr size_t kSlotsPerLine = 64 / sizeof(uint64_t);
     static uint32_t tagOf(uint64_t hash) { return uint32_t(hash >> 32); }
     // Where the probe for a tag starts: tags spread evenly over the slots.
     size_t homeOf(uint32_t tag) const { return size_t((uint64_t(tag) * m_capacity) >> 32); }
