@@ -27,12 +27,12 @@ namespace corvell {
 // A needle shaped like an address (an '@' with a unit before it and two after it) can only occur
 // where the text has an '@'; those '@'s are filed in a table of context cells. A cell is a window
 // of `left` units before an '@' and `right` units after it; every '@' is filed in the coarsest
-// cell of its context, and once a cell holds more than 31 different '@'s, they move on
-// into finer cells: one unit more on the left and, separately, more on the right. A lookup walks
-// from the coarsest cell of the needle towards finer ones as long as its cells are crowded and
-// the needle is long enough, and checks the few '@'s of the first cell that is not crowded
-// against the text: a step costs a few cache misses however long the text is, however many
-// addresses share a domain or a local part. Most needles never turn right before the left walk
+// cell of its context, and once a cell holds more than 31 different '@'s, they move on into
+// finer cells: one unit more on the left and, separately, more on the right. A lookup walks from
+// the coarsest cell of the needle towards finer ones as long as its cells are crowded and the
+// needle is long enough, and checks the few '@'s of the first cell that is not crowded against
+// the text: a step costs a few cache misses however long the text is, however many addresses
+// share a domain or a local part. Most needles never turn right before the left walk
 // ends, so a crowded cell of the left walk lays out its right walk only for the first needle
 // that turns there, finding its '@'s again in the text. Once such reads add up to a few times the
 // text, a turn lays out the right walks of every crowded cell of its width in one read: needles
