@@ -49,7 +49,9 @@ std::uint64_t cellKey(std::size_t left, std::size_t right, std::uint64_t leftHas
     return com::mixBits(leftHash ^ com::mixBits(rightHash + (left << 8 | right)));
 }
 
+// Longer pieces are not indexed whole, and are not read for a key.
 std::uint64_t pieceKey(std::u16string_view piece) {
+    if (piece.size() > kMaxIndexedPiece) return 0;
     return com::hashBytes(piece.data(), piece.size() * sizeof(char16_t), com::kHashStart);
 }
 }  // namespace
@@ -126,12 +128,15 @@ void SeenText::reset(std::u16string_view initial) {
 }
 
 void SeenText::append(std::u16string_view piece) {
+    append(piece, pieceKey(piece));
+}
+
+void SeenText::append(std::u16string_view piece, Key key) {
     if (piece.size() > kMaxText - size()) {
         throw std::length_error("SeenText: text too long");
     }
     const auto start = static_cast<std::uint32_t>(size());
     if (!piece.empty() && piece.size() <= kMaxIndexedPiece) {
-        const std::uint64_t key = pieceKey(piece);
         const std::size_t at = piece.find(u'@');
         if (!cellsAnswerExactly(at, at == piece.npos ? 0 : piece.size() - at - 1)) {
             Evicted unused;
@@ -295,19 +300,23 @@ std::size_t SeenText::filedEnd() const {
 
 // The recent answers are looked up first and most often miss the cache: their slot is fetched
 // while the caller does other work.
-void SeenText::prefetch(std::u16string_view needle) const {
-    if (m_recent.empty() || needle.size() > kMaxIndexedPiece) return;
-    __builtin_prefetch(&m_recent[pieceKey(needle) & (m_recent.size() - 1)]);
+SeenText::Key SeenText::prefetch(std::u16string_view needle) const {
+    const Key key = pieceKey(needle);
+    if (!m_recent.empty()) __builtin_prefetch(&m_recent[key & (m_recent.size() - 1)]);
+    return key;
 }
 
 // Walks the needle's cells as they were filed: leftwards while the needle is long enough there
 // and the cell is crowded, then rightwards. Every '@' where the needle occurs has been filed in
 // each cell of that walk that is not crowded, so the first such cell decides.
 bool SeenText::contains(std::u16string_view needle) const {
+    return contains(needle, pieceKey(needle));
+}
+
+bool SeenText::contains(std::u16string_view needle, Key key) const {
     if (needle.empty()) return true;
     if (needle.size() > size()) return false;
     // Most needles of a harvest repeat a recent one: one lookup, before the walk's few.
-    const std::uint64_t key = needle.size() <= kMaxIndexedPiece ? pieceKey(needle) : 0;
     if (needle.size() <= kMaxIndexedPiece && recalls(needle, key)) return true;
     const std::size_t at = needle.find(u'@');
     const std::size_t rightSize = at == needle.npos ? 0 : needle.size() - at - 1;

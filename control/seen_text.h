@@ -54,7 +54,13 @@ public:
     void reset(std::u16string_view initial);          // forget everything; text := initial
     void append(std::u16string_view piece);           // text := text + piece
     bool contains(std::u16string_view needle) const;  // needle occurs in text (empty needle: true)
-    void prefetch(std::u16string_view needle) const;  // hints that contains(needle) follows soon
+    // The same with a text's key, which a lookup and the append that may follow it share, so it
+    // is computed once; prefetch() gives it and starts fetching what contains() reads first. A
+    // key of another text gives the same answers, only slower.
+    using Key = std::uint64_t;
+    Key prefetch(std::u16string_view needle) const;
+    bool contains(std::u16string_view needle, Key key) const;
+    void append(std::u16string_view piece, Key key);
     std::size_t size() const;                         // code units in the text
     std::size_t memoryBytes() const;                  // bytes held by the text and its indices
     std::size_t indexBytes() const;                   // of those, the bytes beyond the text

@@ -70,13 +70,16 @@ HRESULT Sievan::extract() {
     // (The cleaned text is a piece of Address itself; assigning it in place is safe.)
     if (cleaned.size() != m_address.size())
         RETURN_IF_FAILED(putText(m_address, cleaned, DISPID_SIEVAN_ADDRESS));
-    m_seenText.prefetch(m_address);  // while the counter steps and its watchers hear of it
+    // The record starts fetching while the counter steps and its watchers hear of it.
+    const SeenText::Key key = m_seenText.prefetch(m_address);
     RETURN_IF_FAILED(stepCounterProperty(DISPID_SIEVAN_COUNT));
 
     // The cleaned text is looked for literally: an address is data, never a
     // pattern, whatever characters it holds.
-    if (m_seenText.contains(m_address)) return stepCounterProperty(DISPID_SIEVAN_DUPLICATES);
-    m_seenText.append(m_address);
+    if (m_seenText.contains(m_address, key)) {
+        return stepCounterProperty(DISPID_SIEVAN_DUPLICATES);
+    }
+    m_seenText.append(m_address, key);
     return S_OK;
 }
 

@@ -489,6 +489,38 @@ TEST(SeenTextPiecesTest, ManyCrowdsOfOneWidthAreLaidOutTogetherAndStayExact) {
     EXPECT_EQ(seen.fallbackQueries(), 0u);
 }
 
+// A key belongs to one text, but a key of another text (a caller's text changed between its
+// prefetch and its lookup) must not change an answer: every use of a key is checked against the
+// text itself.
+TEST(SeenTextTest, KeysOfOtherTextsGiveTheSameAnswers) {
+    std::mt19937 rng(31);
+    SeenText right, wrong;
+    std::u16string joined;
+    std::vector<std::u16string> kept;
+    for (int i = 0; i < 4000; ++i) {
+        std::u16string address;
+        if (!kept.empty() && rng() % 3 == 0) {
+            address = kept[rng() % kept.size()];
+        } else {
+            // Long local parts are indexed whole, short ones only by their contexts.
+            const int length = rng() % 2 ? 3 + rng() % 5 : 20 + rng() % 10;
+            for (int k = 0; k < length; ++k) address += static_cast<char16_t>(u'a' + rng() % 3);
+            address += u"@x" + std::u16string(1, static_cast<char16_t>(u'a' + rng() % 3)) + u".org";
+        }
+        const SeenText::Key other = right.prefetch(kept.empty() ? u"x" : kept[rng() % kept.size()]);
+        const bool expected = joined.find(address) != joined.npos;
+        ASSERT_EQ(right.contains(address, right.prefetch(address)), expected) << i;
+        ASSERT_EQ(wrong.contains(address, other), expected) << i;
+        if (!expected) {
+            right.append(address, right.prefetch(address));
+            wrong.append(address, other);
+            joined += address;
+            kept.push_back(address);
+        }
+    }
+    for (const auto& address : kept) ASSERT_TRUE(wrong.contains(address));
+}
+
 // Role accounts at many domains: each role's crowds turn right where the role ends. Only those
 // widths are laid out, the index stays within its bound, and every answer stays exact.
 TEST(SeenTextPiecesTest, RoleAccountsLayOutOnlyTheWidthsWhereTheirNeedlesTurn) {
