@@ -10,8 +10,6 @@
 namespace corvell {
 
 namespace {
-// Positions are stored in 32 bits and the fallback automaton needs two states per unit.
-constexpr std::size_t kMaxText = 0x7FFFFFFE;
 // Long pieces are taken in steps whose room is claimed up front, so running out of memory keeps
 // a consistent leading part of the piece.
 constexpr std::size_t kChunk = 4096;
@@ -132,7 +130,7 @@ void SeenText::append(std::u16string_view piece) {
 }
 
 void SeenText::append(std::u16string_view piece, Key key) {
-    if (piece.size() > kMaxText - size()) {
+    if (piece.size() > kMaxSize - size()) {
         throw std::length_error("SeenText: text too long");
     }
     const auto start = static_cast<std::uint32_t>(size());
@@ -306,9 +304,8 @@ SeenText::Key SeenText::prefetch(std::u16string_view needle) const {
     return key;
 }
 
-// Walks the needle's cells as they were filed: leftwards while the needle is long enough there
-// and the cell is crowded, then rightwards. Every '@' where the needle occurs has been filed in
-// each cell of that walk that is not crowded, so the first such cell decides.
+// A needle is looked for among the recent answers, among the whole pieces where the cells may not
+// answer exactly, and then along its walk through the cells.
 bool SeenText::contains(std::u16string_view needle) const {
     return contains(needle, pieceKey(needle));
 }
@@ -324,9 +321,7 @@ bool SeenText::contains(std::u16string_view needle, Key key) const {
         isWholePiece(needle, key)) {
         return true;
     }
-    if (m_cellsIncomplete || at == needle.npos || at < kLeft[0] || rightSize < kRight[0]) {
-        return containsExactly(needle);
-    }
+    if (!walks(needle, at)) return containsExactly(needle);
     const auto found = [&](std::uint32_t position) {
         if (needle.size() <= kMaxIndexedPiece) remember(key, position - at);
         return true;
@@ -335,35 +330,102 @@ bool SeenText::contains(std::u16string_view needle, Key key) const {
         if (occursAt(needle, at, m_pending[i])) return found(m_pending[i]);
     }
     Context context(needle, at);
+    const WalkEnd end = walk(needle, at, context, true);
+    m_lastWalkLeft = end.left;
+    switch (end.where) {
+        case WalkEnd::Cell: {
+            fetchCandidates(end.candidates, at);
+            // The candidates share the cell's window and mostly differ just outside it: one
+            // unit there sets most of them aside before a whole comparison.
+            std::ptrdiff_t outside = 0;  // from the '@'; 0 for no unit outside the window
+            if (at > kLeft[end.left]) {
+                outside = -std::ptrdiff_t{kLeft[end.left]} - 1;
+            } else if (rightSize > kRight[end.right]) {
+                outside = std::ptrdiff_t{kRight[end.right]} + 1;
+            }
+            const char16_t unit = needle[at + outside];
+            for (std::uint32_t i = 0; i < end.candidates.count; ++i) {
+                const std::uint32_t candidate = end.candidates[i];
+                const std::size_t probe = candidate + outside;  // wraps when out of the text
+                if (outside != 0 && (probe >= size() || m_text[probe] != unit)) continue;
+                if (occursAt(needle, at, candidate)) return found(candidate);
+            }
+            return false;
+        }
+        case WalkEnd::InsideCrowd:
+            // The crowd often shares the whole needle (a suffix of many local parts).
+            if (occursAt(needle, at, end.candidates.single)) return found(end.candidates.single);
+            return containsExactly(needle);
+        case WalkEnd::Unlaid:
+            break;
+    }
+    return containsExactly(needle);
+}
+
+// Whether the cells answer for a needle whose first '@' is at `at` (npos: none).
+bool SeenText::walks(std::u16string_view needle, std::size_t at) const {
+    return !m_cellsIncomplete && at != needle.npos && at >= kLeft[0] &&
+           needle.size() - at - 1 >= kRight[0];
+}
+
+// The cells of the left walk around the depth where the last walk left it: the shallower
+// ones are few and stay in the cache.
+void SeenText::prefetchCells(std::u16string_view needle) const {
+    const std::size_t at = needle.find(u'@');
+    if (needle.size() > size() || !walks(needle, at)) return;
+    Context context(needle, at);
+    const std::size_t from = m_lastWalkLeft > 1 ? m_lastWalkLeft - 1 : 0;
+    for (std::size_t left = from; left <= m_lastWalkLeft + 1 && left < kLeft.size(); ++left) {
+        if (at < kLeft[left]) break;
+        cell(left, 0).prefetch(context.key(left, 0));
+    }
+}
+
+// The walk as contains() makes it, without laying anything out.
+SeenText::Key SeenText::prefetchWalk(std::u16string_view needle) const {
+    const Key key = prefetch(needle);
+    const std::size_t at = needle.find(u'@');
+    if (needle.size() > size() || !walks(needle, at)) return key;
+    Context context(needle, at);
+    const WalkEnd end = walk(needle, at, context, false);
+    if (end.where == WalkEnd::Cell) fetchCandidates(end.candidates, at);
+    return key;
+}
+
+// Walks the needle's cells as they were filed: leftwards while the needle is long enough there
+// and the cell is crowded, then rightwards. Every '@' where the needle occurs has been filed in
+// each cell of that walk that is not crowded, so the first such cell decides. A right walk not
+// laid out yet is laid out on the way when `layOut`; otherwise, or when that fails, the walk
+// ends there (Unlaid).
+SeenText::WalkEnd SeenText::walk(std::u16string_view needle, std::size_t at, Context& context,
+                                 bool layOut) const {
+    const std::size_t rightSize = needle.size() - at - 1;
     std::size_t left = 0, right = 0;
     bool rightOnly = false;
     for (;;) {
         const auto candidates = cell(left, right).find(context.key(left, right));
-        if (!candidates.tooMany) {
-            for (std::uint32_t i = 0; candidates.count > 1 && i < candidates.count; ++i) {
-                __builtin_prefetch(
-                    m_text.addressOf(candidates[i] - std::min<std::size_t>(at, candidates[i])));
-            }
-            for (std::uint32_t i = 0; i < candidates.count; ++i) {
-                if (occursAt(needle, at, candidates[i])) return found(candidates[i]);
-            }
-            return false;
-        }
+        if (!candidates.tooMany) return {WalkEnd::Cell, candidates, left, right};
         if (!rightOnly && left + 1 < kLeft.size() && at >= kLeft[left + 1]) {
             ++left;
         } else if (right + 1 < kRight.size() && rightSize >= kRight[right + 1]) {
             const bool laidOut = rightOnly || candidates.branched || isBranched(left);
-            if (!laidOut && !layOutRightWalk(left, context.key(left, 0))) {
-                return containsExactly(needle);
+            if (!laidOut && !(layOut && layOutRightWalk(left, context.key(left, 0)))) {
+                return {WalkEnd::Unlaid, candidates, left, right};
             }
             ++right;
             rightOnly = true;
         } else {
-            // The needle ends inside a crowded cell: the crowd often shares the whole needle (a
-            // suffix of many local parts).
-            if (occursAt(needle, at, candidates.single)) return found(candidates.single);
-            return containsExactly(needle);
+            return {WalkEnd::InsideCrowd, candidates, left, right};
         }
+    }
+}
+
+// The texts at the candidates are fetched at once, so their cache misses overlap.
+void SeenText::fetchCandidates(const seen_text_detail::PositionMultimap::Candidates& candidates,
+                               std::size_t at) const {
+    for (std::uint32_t i = 0; i < candidates.count; ++i) {
+        __builtin_prefetch(
+            m_text.addressOf(candidates[i] - std::min<std::size_t>(at, candidates[i])));
     }
 }
 

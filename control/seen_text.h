@@ -43,13 +43,16 @@ namespace corvell {
 // few times over, and after that by an exact suffix automaton, built then and brought up to date
 // only when needed again. Memory grows linearly with the text.
 //
-// The text is limited to 2^31 - 2 code units (index width); a longer append throws
+// The text is limited to kMaxSize = 2^31 - 2 code units (index width); a longer append throws
 // std::length_error before changing anything. If memory runs out during append(), the text keeps
 // a leading part of the piece and the answers stay exact (from then on until the next reset, by
 // the fallback alone). contains() never throws for lack of memory (it then searches the text
 // directly). contains() updates lazily built state, so even const use must not be concurrent.
 class SeenText {
 public:
+    // Positions are stored in 32 bits and the fallback automaton needs two states per unit.
+    static constexpr std::size_t kMaxSize = 0x7FFFFFFE;
+
     SeenText();                                       // empty text
     void reset(std::u16string_view initial);          // forget everything; text := initial
     void append(std::u16string_view piece);           // text := text + piece
@@ -59,6 +62,12 @@ public:
     // key of another text gives the same answers, only slower.
     using Key = std::uint64_t;
     Key prefetch(std::u16string_view needle) const;
+    // For a caller that knows its needles ahead: some needles before its contains(), a needle's
+    // likely cells are fetched (prefetchCells()), a few later its walk through them is made and
+    // the text it ends at fetched (prefetchWalk(), which gives the key as prefetch() does).
+    // Neither changes an answer.
+    void prefetchCells(std::u16string_view needle) const;
+    Key prefetchWalk(std::u16string_view needle) const;
     bool contains(std::u16string_view needle, Key key) const;
     void append(std::u16string_view piece, Key key);
     std::size_t size() const;                         // code units in the text
@@ -89,6 +98,17 @@ private:
     void branchWidth(std::size_t left) const;
     std::size_t filedEnd() const;
     bool layOutRightWalk(std::size_t left, std::uint64_t key) const;
+    // Where a needle's walk through the cells ends: at a cell that is not crowded, inside a
+    // crowded one where the needle ends, or before a right walk that is not laid out.
+    struct WalkEnd {
+        enum Where { Cell, InsideCrowd, Unlaid } where;
+        seen_text_detail::PositionMultimap::Candidates candidates;
+        std::size_t left, right;  // the cell's widths, as indices of kLeft and kRight
+    };
+    WalkEnd walk(std::u16string_view needle, std::size_t at, Context& context, bool layOut) const;
+    bool walks(std::u16string_view needle, std::size_t at) const;
+    void fetchCandidates(const seen_text_detail::PositionMultimap::Candidates& candidates,
+                         std::size_t at) const;
     bool occursAt(std::u16string_view needle, std::size_t leftSize, std::size_t at) const;
     static bool cellsAnswerExactly(std::size_t at, std::size_t rightSize);
     bool isWholePiece(std::u16string_view needle, std::uint64_t key) const;
@@ -129,6 +149,8 @@ private:
     mutable std::size_t m_branchReads = 0;
     // One bit per width of the left walk: every crowded cell of it has its right walk laid out.
     mutable std::uint32_t m_branchedWidths = 0;
+    // The width at which the last walk left the left walk: the next ones mostly go as deep.
+    mutable std::size_t m_lastWalkLeft = 0;
 };
 
 }  // namespace corvell
