@@ -72,6 +72,22 @@ std::u16string plainDecimal(double value) {
 
 }  // namespace
 
+std::optional<std::uint64_t> plainCount(std::u16string_view counter) {
+    if (counter.empty() || counter.size() > 14) return std::nullopt;
+    if (counter.size() > 1 && counter[0] == u'0') return std::nullopt;
+    std::uint64_t value = 0;
+    for (char16_t c : counter) {
+        if (c < u'0' || c > u'9') return std::nullopt;
+        value = 10 * value + (c - u'0');
+    }
+    return value;
+}
+
+std::u16string plainCountText(std::uint64_t count) {
+    const std::string digits = std::to_string(count);
+    return std::u16string(digits.begin(), digits.end());
+}
+
 HRESULT stepCounter(std::u16string& counter) {
     if (stepPlainDigits(counter)) return S_OK;
     com::Variant value(counter);

@@ -1,6 +1,8 @@
 // Counter strings: counters held and exchanged as decimal text.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,5 +19,12 @@ namespace corvell {
 // included); CTL_E_OVERFLOW when the number or the sum is out of range; the
 // counter is then unchanged.
 HRESULT stepCounter(std::u16string& counter);
+
+// Steps that are counted first and written later. A counter of plain decimal digits (no sign,
+// blank or leading zero) up to kLargestDeferredCount has a plainCount(); stepping it k times
+// writes plainCountText(plainCount + k), for any k up to kLargestDeferredCount as well.
+inline constexpr std::uint64_t kLargestDeferredCount = 99'999'999'999'999;
+std::optional<std::uint64_t> plainCount(std::u16string_view counter);
+std::u16string plainCountText(std::uint64_t count);
 
 }  // namespace corvell

@@ -56,11 +56,13 @@ HRESULT Sievan::put_Address(BSTR v) {
     return com::Guarded([&] { return putText(m_address, com::View(v), DISPID_SIEVAN_ADDRESS); });
 }
 HRESULT Sievan::get_Duplicates(BSTR* value) {
-    return getText(m_duplicates, value);
+    return com::Guarded([&] { return getText(*textField(DISPID_SIEVAN_DUPLICATES), value); });
 }
 HRESULT Sievan::put_Duplicates(BSTR v) {
-    return com::Guarded(
-        [&] { return putText(m_duplicates, com::View(v), DISPID_SIEVAN_DUPLICATES); });
+    return com::Guarded([&] {
+        return putText(*textField(DISPID_SIEVAN_DUPLICATES), com::View(v),
+                       DISPID_SIEVAN_DUPLICATES);
+    });
 }
 HRESULT Sievan::get_Count(BSTR* value) {
     return getText(m_count, value);
@@ -93,6 +95,7 @@ std::u16string* Sievan::textField(DISPID member) {
         case DISPID_SIEVAN_ADDRESS:
             return &m_address;
         case DISPID_SIEVAN_DUPLICATES:
+            settleDuplicates();
             return &m_duplicates;
         case DISPID_SIEVAN_COUNT:
             return &m_count;
@@ -108,6 +111,7 @@ std::u16string* Sievan::textField(DISPID member) {
 
 void Sievan::UserControl_InitProperties() {
     m_done = VARIANT_FALSE;
+    settleDuplicates();
     for (std::u16string* field : {&m_filter, &m_address, &m_duplicates, &m_count, &m_filtered})
         field->assign(u"0");
 }

@@ -7,11 +7,13 @@
 // E_UNEXPECTED (through EXCEPINFO from Invoke), and the control stays usable.
 #pragma once
 
+#include <cstdint>
+#include <exception>
 #include <string>
 
 #include "com/connection_point.h"
 #include "com/object.h"
-#include "seen_text.h"
+#include "record_keeper.h"
 #include "sievan_interface.h"
 
 COM_INTERFACE_TRAITS(_Sievan, &IID__Sievan, &IID_IDispatch);
@@ -85,19 +87,27 @@ private:
     HRESULT clean();
     HRESULT extract();
     HRESULT resetHarvest();
+    // Duplicates brought up to date with the addresses the record keeper has tested.
+    void settleDuplicates();
+    HRESULT takeRecordFailure();
     // Steps the counter property `member` through its put.
     HRESULT stepCounterProperty(DISPID member);
     HRESULT invokeMember(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
                          EXCEPINFO* excepInfo, UINT* argErr);
     HRESULT invokeProperty(DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
                            UINT* argErr);
+    // The field of a text property (nullptr for another member); Duplicates is settled first.
     std::u16string* textField(DISPID member);
 
     // Sizes in twips, single precision as the control's own Width and Height.
     void setSize(float width, float height);
 
     VARIANT_BOOL m_done = VARIANT_FALSE;
-    SeenText m_seenText;
+    // The harvest's record of cleaned addresses. Duplicates lags behind the addresses it tests
+    // until settleDuplicates(): every access to the counter (textField()) settles first.
+    RecordKeeper m_record;
+    std::uint64_t m_unwrittenDuplicates = 0;  // settled, not written to Duplicates yet
+    std::exception_ptr m_recordFailure;      // a recording failed; the next Extract says so
     std::u16string m_filter;
     std::u16string m_address;
     std::u16string m_duplicates;

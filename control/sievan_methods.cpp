@@ -5,6 +5,8 @@
 // it stays. Both stand behind the barrier that turns an exception into their
 // error result. (The procedures are called directly rather than through the
 // vtable: a get has no effect beyond its copy, which would only cost time.)
+#include <utility>
+
 #include "address_scanner.h"
 #include "com/guard.h"
 #include "counter_string.h"
@@ -51,8 +53,31 @@ HRESULT Sievan::resetHarvest() {
     for (DISPID member : {DISPID_SIEVAN_COUNT, DISPID_SIEVAN_DUPLICATES, DISPID_SIEVAN_FILTERED,
                           DISPID_SIEVAN_FILTER})
         RETURN_IF_FAILED(putText(*textField(member), u"0", member));
-    m_seenText.reset(u"0");
+    m_record.record().reset(u"0");  // settled by textField()
     return S_OK;
+}
+
+// The addresses were handed over while no sink was advised and Duplicates was a plain count,
+// and nothing has touched the counter since (every access settles first): their steps add up
+// at once, and no sink hears of them, as none would have when they were made.
+void Sievan::settleDuplicates() {
+    RecordKeeper::Settled settled = m_record.settle();
+    if (settled.failure && !m_recordFailure) m_recordFailure = std::move(settled.failure);
+    m_unwrittenDuplicates += settled.duplicates;
+    if (m_unwrittenDuplicates == 0) return;
+    m_duplicates = plainCountText(*plainCount(m_duplicates) + m_unwrittenDuplicates);
+    m_unwrittenDuplicates = 0;
+}
+
+// A recording that failed after its own Extract had returned: the result it would have had.
+HRESULT Sievan::takeRecordFailure() {
+    if (m_record.failed()) settleDuplicates();
+    if (!m_recordFailure) return S_OK;
+    try {
+        std::rethrow_exception(std::exchange(m_recordFailure, nullptr));
+    } catch (...) {
+        return com::ResultOfCurrentException();
+    }
 }
 
 HRESULT Sievan::Extract(VARIANT* result) {
@@ -70,17 +95,27 @@ HRESULT Sievan::extract() {
     // (The cleaned text is a piece of Address itself; assigning it in place is safe.)
     if (cleaned.size() != m_address.size())
         RETURN_IF_FAILED(putText(m_address, cleaned, DISPID_SIEVAN_ADDRESS));
+    // The record keeper tests the address on its own thread while nothing can tell: no sink
+    // would hear Duplicates step, and the counter cannot fail to step.
+    if (!m_notifyPoint.advised() && plainCount(m_duplicates) && m_record.accepts(m_address)) {
+        RETURN_IF_FAILED(stepCounterProperty(DISPID_SIEVAN_COUNT));
+        m_record.handOver(m_address);
+        return takeRecordFailure();
+    }
+    settleDuplicates();
+    SeenText& record = m_record.record();
     // The record starts fetching while the counter steps and its watchers hear of it.
-    const SeenText::Key key = m_seenText.prefetch(m_address);
+    const SeenText::Key key = record.prefetch(m_address);
     RETURN_IF_FAILED(stepCounterProperty(DISPID_SIEVAN_COUNT));
 
     // The cleaned text is looked for literally: an address is data, never a
     // pattern, whatever characters it holds.
-    if (m_seenText.contains(m_address, key)) {
-        return stepCounterProperty(DISPID_SIEVAN_DUPLICATES);
+    if (record.contains(m_address, key)) {
+        RETURN_IF_FAILED(stepCounterProperty(DISPID_SIEVAN_DUPLICATES));
+        return takeRecordFailure();
     }
-    m_seenText.append(m_address, key);
-    return S_OK;
+    record.append(m_address, key);
+    return takeRecordFailure();
 }
 
 }  // namespace corvell

@@ -38,7 +38,6 @@ protected:
         ASSERT_EQ(Sievan::Create(IID_IDispatch, control.out()), S_OK);
         auto points = control.as<IConnectionPointContainer>(IID_IConnectionPointContainer);
         ASSERT_TRUE(points);
-        com::Ptr<IConnectionPoint> point;
         ASSERT_EQ(points->FindConnectionPoint(IID_IPropertyNotifySink,
                                               reinterpret_cast<IConnectionPoint**>(point.out())),
                   S_OK);
@@ -102,6 +101,7 @@ protected:
     static DISPID member_done() { return DISPID_SIEVAN_DONE; }
 
     com::Ptr<IDispatch> control;
+    com::Ptr<IConnectionPoint> point;  // the property-change point, with `sink` advised
     RecordingSink* sink = new RecordingSink();
     DWORD cookie = 0;
 };

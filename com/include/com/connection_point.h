@@ -27,6 +27,9 @@ public:
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
     HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override;
 
+    // Whether any sink is advised now.
+    bool advised() const { return !m_connections.empty(); }
+
 protected:
     struct Connection {
         DWORD cookie;

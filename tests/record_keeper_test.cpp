@@ -1,0 +1,111 @@
+// The record keeper's thread must count exactly the duplicates a plain search of the joined
+// text finds, whenever the caller settles, and leave the record as the caller would have.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "record_keeper.h"
+
+namespace corvell {
+namespace {
+
+std::u16string randomAddress(std::mt19937& rng) {
+    std::u16string local, domain;
+    for (int i = 0, n = 1 + static_cast<int>(rng() % 6); i < n; ++i) local += u'a' + rng() % 4;
+    for (int i = 0, n = 1 + static_cast<int>(rng() % 3); i < n; ++i) domain += u'a' + rng() % 3;
+    return local + u'@' + domain + u".example";
+}
+
+// New addresses, repeats, pieces of the joined text across the joins, and texts without '@'.
+std::u16string nextText(std::mt19937& rng, const std::u16string& plain) {
+    switch (rng() % 4) {
+        case 0:
+        case 1:
+            return randomAddress(rng);
+        case 2: {
+            const std::size_t from = rng() % plain.size();
+            return plain.substr(from, 1 + rng() % 30);
+        }
+        default:
+            return std::u16string(1 + rng() % 5, u'a' + rng() % 3);
+    }
+}
+
+TEST(RecordKeeperTest, CountsWhatAPlainSearchFindsAtEverySettle) {
+    std::mt19937 rng(5);
+    RecordKeeper keeper;
+    keeper.record().reset(u"0");
+    std::u16string plain = u"0";
+    std::uint64_t expected = 0;
+    std::uint64_t settledDuplicates = 0;
+    int settles = 0;
+    for (int i = 0; i < 15000; ++i) {
+        const std::u16string text = nextText(rng, plain);
+        if (plain.find(text) != plain.npos) {
+            ++expected;
+        } else {
+            plain += text;
+        }
+        ASSERT_TRUE(keeper.accepts(text));
+        keeper.handOver(text);
+        // Settles now and then: within a batch, at its end, or after several.
+        if (rng() % 1500 == 0) {
+            const RecordKeeper::Settled settled = keeper.settle();
+            EXPECT_FALSE(settled.failure);
+            settledDuplicates += settled.duplicates;
+            ASSERT_EQ(settledDuplicates, expected) << "after " << i + 1;
+            ASSERT_EQ(keeper.record().size(), plain.size());
+            ++settles;
+        }
+    }
+    settledDuplicates += keeper.settle().duplicates;
+    EXPECT_EQ(settledDuplicates, expected);
+    EXPECT_GT(expected, 2000u);
+    EXPECT_GT(settles, 3);
+    // A settled record is the caller's: its answers are the plain search's.
+    for (int i = 0; i < 2000; ++i) {
+        const std::u16string text = nextText(rng, plain);
+        ASSERT_EQ(keeper.record().contains(text), plain.find(text) != plain.npos);
+    }
+    EXPECT_EQ(keeper.settle().duplicates, 0u);  // nothing handed over since
+}
+
+TEST(RecordKeeperTest, TheCallerTestsBetweenHandOversAndTheThreadGoesOnFromThere) {
+    RecordKeeper keeper;
+    keeper.record().reset(u"0");
+    ASSERT_TRUE(keeper.accepts(u"a@b.c"));
+    keeper.handOver(u"a@b.c");
+    keeper.settle();
+    keeper.record().append(u"x@y.z");  // the caller's own test found it new
+    for (const char16_t* text : {u"x@y.z", u"a@b.cx", u"q@r.s", u"q@r.s"}) {
+        ASSERT_TRUE(keeper.accepts(text));
+        keeper.handOver(text);
+    }
+    EXPECT_EQ(keeper.settle().duplicates, 3u);  // x@y.z, the join "a@b.cx", the second q@r.s
+    EXPECT_EQ(keeper.record().size(), std::u16string_view(u"0a@b.cx@y.zq@r.s").size());
+}
+
+TEST(RecordKeeperTest, AddressesLongerThanABatchAreLeftToTheCaller) {
+    RecordKeeper keeper;
+    EXPECT_TRUE(keeper.accepts(std::u16string(RecordKeeper::kBatchUnits, u'a')));
+    EXPECT_FALSE(keeper.accepts(std::u16string(RecordKeeper::kBatchUnits + 1, u'a')));
+}
+
+// Batches fill up faster than the thread tests them; the keeper goes with work still waiting.
+TEST(RecordKeeperTest, GoesWithoutWaitingForWorkItWasHanded) {
+    std::mt19937 rng(9);
+    for (int round = 0; round < 20; ++round) {
+        RecordKeeper keeper;
+        keeper.record().reset(u"0");
+        for (int i = 0; i < 5000; ++i) {
+            const std::u16string address = randomAddress(rng);
+            ASSERT_TRUE(keeper.accepts(address));
+            keeper.handOver(address);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace corvell
