@@ -11,26 +11,34 @@ namespace seen_text_detail {
 namespace {
 constexpr std::size_t kMinSlots = 16;
 
-unsigned classFor(std::uint32_t words) {
-    return static_cast<unsigned>(std::countr_zero(std::bit_ceil(words)));
+// The smallest bucket with room for `count` positions.
+unsigned classFor(std::uint32_t count) {
+    unsigned c = 2;
+    while (kListRoom[c] < count) ++c;
+    return c;
+}
+
+std::uint8_t* tagsOf(PositionLists& lists, std::uint32_t bucket, unsigned sizeClass) {
+    return reinterpret_cast<std::uint8_t*>(&lists[bucket + 1 + kListRoom[sizeClass]]);
 }
 }  // namespace
 
 PositionMultimap::Candidates PositionMultimap::find(std::uint64_t hash) const {
-    if (m_used == 0) return {nullptr, 0, 0, false, false};
+    if (m_used == 0) return {nullptr, nullptr, 0, 0, false, false};
     const std::uint32_t tag = tagOf(hash);
     const std::size_t mask = m_slotCount - 1;
     for (std::size_t i = home(tag);; i = (i + 1) & mask) {
         const Slot& slot = m_slots[i];
-        if (slot.data == kEmpty) return {nullptr, 0, 0, false, false};
+        if (slot.data == kEmpty) return {nullptr, nullptr, 0, 0, false, false};
         if ((slot.tag & ~kMarks) != tag) continue;
         if ((slot.tag & kCrowdedTag) != 0) {
-            return {nullptr, slot.data - 1, 0, true, (slot.tag & kBranchedTag) != 0};
+            return {nullptr, nullptr, slot.data - 1, 0, true, (slot.tag & kBranchedTag) != 0};
         }
-        if ((slot.data & kListFlag) == 0) return {nullptr, slot.data - 1, 1, false, false};
+        if ((slot.data & kListFlag) == 0) return {nullptr, nullptr, slot.data - 1, 1, false, false};
         const std::uint32_t bucket = slot.data & ~kListFlag;
-        const PositionLists& lists = *m_lists;
-        return {&lists[bucket + 1], 0, lists[bucket], false, false};
+        PositionLists& lists = *m_lists;
+        const std::uint32_t count = lists[bucket];
+        return {&lists[bucket + 1], tagsOf(lists, bucket, classFor(count)), 0, count, false, false};
     }
 }
 
@@ -40,7 +48,7 @@ void PositionMultimap::prefetch(std::uint64_t hash) const {
 
 void PositionMultimap::reserve(std::size_t inserts) {
     // A list that moves to a bigger bucket needs the new one before the old is freed.
-    m_lists->reserve(std::uint64_t{inserts} * (kCap + 1));
+    m_lists->reserve(std::uint64_t{inserts} << (kListSizeClasses - 1));
     const std::size_t keys = m_used + inserts;
     if (10 * keys > 7 * m_slotCount) {
         rehash(std::max(kMinSlots, std::bit_ceil(10 * keys / 7 + 1)));
@@ -68,6 +76,8 @@ PositionMultimap::Slot& PositionMultimap::slotFor(std::uint32_t tag) noexcept {
 }
 
 PositionMultimap::Filed PositionMultimap::insert(std::uint64_t hash, std::uint32_t position,
+                                                 std::uint8_t tag, TagOf firstTag,
+                                                 const void* state,
                                                  std::uint32_t (&evicted)[kCap]) noexcept {
     Slot& slot = slotFor(tagOf(hash));
     if (slot.data == kEmpty) {
@@ -76,7 +86,7 @@ PositionMultimap::Filed PositionMultimap::insert(std::uint64_t hash, std::uint32
         return {false, 0, false};
     }
     if ((slot.tag & kCrowdedTag) != 0) return {true, 0, (slot.tag & kBranchedTag) != 0};
-    return addToList(slot, position, evicted);
+    return addToList(slot, position, tag, firstTag, state, evicted);
 }
 
 bool PositionMultimap::markBranched(std::uint64_t hash) noexcept {
@@ -88,13 +98,19 @@ bool PositionMultimap::markBranched(std::uint64_t hash) noexcept {
 }
 
 PositionMultimap::Filed PositionMultimap::addToList(Slot& slot, std::uint32_t position,
+                                                    std::uint8_t tag, TagOf firstTag,
+                                                    const void* state,
                                                     std::uint32_t (&evicted)[kCap]) noexcept {
     PositionLists& lists = *m_lists;
     if ((slot.data & kListFlag) == 0) {
-        const std::uint32_t bucket = lists.allocate(classFor(3));
+        const std::uint32_t first = slot.data - 1;
+        const std::uint32_t bucket = lists.allocate(classFor(2));
         lists[bucket] = 2;
-        lists[bucket + 1] = slot.data - 1;
+        lists[bucket + 1] = first;
         lists[bucket + 2] = position;
+        std::uint8_t* tags = tagsOf(lists, bucket, classFor(2));
+        tags[0] = firstTag(state, first);
+        tags[1] = tag;
         slot.data = kListFlag | bucket;
         return {false, 0, false};
     }
@@ -103,19 +119,23 @@ PositionMultimap::Filed PositionMultimap::addToList(Slot& slot, std::uint32_t po
     if (count == kCap) {
         // Such a key is never looked through again, so its positions are handed back and let go.
         for (std::uint32_t i = 0; i < kCap; ++i) evicted[i] = lists[bucket + 1 + i];
-        lists.release(bucket, classFor(kCap + 1));
+        lists.release(bucket, classFor(kCap));
         slot.tag |= kCrowdedTag;
         slot.data = evicted[0] + 1;
         return {true, kCap, false};
     }
-    if (std::has_single_bit(count + 1)) {  // the bucket is full
-        const std::uint32_t bigger = lists.allocate(classFor(count + 2));
+    const unsigned sizeClass = classFor(count);
+    if (count == kListRoom[sizeClass]) {  // the bucket is full
+        const unsigned biggerClass = sizeClass + 1;
+        const std::uint32_t bigger = lists.allocate(biggerClass);
         for (std::uint32_t i = 0; i <= count; ++i) lists[bigger + i] = lists[bucket + i];
-        lists.release(bucket, classFor(count + 1));
+        std::copy_n(tagsOf(lists, bucket, sizeClass), count, tagsOf(lists, bigger, biggerClass));
+        lists.release(bucket, sizeClass);
         bucket = bigger;
         slot.data = kListFlag | bucket;
     }
     lists[bucket + 1 + count] = position;
+    tagsOf(lists, bucket, classFor(count + 1))[count] = tag;
     lists[bucket] = count + 1;
     return {false, 0, false};
 }

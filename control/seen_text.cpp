@@ -52,6 +52,10 @@ std::uint64_t pieceKey(std::u16string_view piece) {
     if (piece.size() > kMaxIndexedPiece) return 0;
     return com::hashBytes(piece.data(), piece.size() * sizeof(char16_t), com::kHashStart);
 }
+// A unit's share of a tag: 1 to 15, each digit its own; 0 stands for no unit.
+std::uint8_t nibbleOf(char16_t unit) {
+    return static_cast<std::uint8_t>(1 + unit % 15);
+}
 }  // namespace
 
 // The hashes of the windows around one '@', of the text or of a needle, each computed once and
@@ -139,7 +143,9 @@ void SeenText::append(std::u16string_view piece, Key key) {
         if (!cellsAnswerExactly(at, at == piece.npos ? 0 : piece.size() - at - 1)) {
             Evicted unused;
             m_pieces.reserve(1);
-            m_pieces.insert(key, start, unused);
+            // Whole pieces are looked up by their hash alone: their tags are not used.
+            const auto untagged = [](const void*, std::uint32_t) -> std::uint8_t { return 0; };
+            m_pieces.insert(key, start, 0, untagged, nullptr, unused);
         }
         growRecent();
         remember(key, start);
@@ -231,7 +237,9 @@ void SeenText::file(std::uint32_t at, Context& context, std::size_t left, std::s
     Evicted evicted;
     auto& filedIn = cell(left, right);
     filedIn.reserve(1);
-    const auto filed = filedIn.insert(context.key(left, right), at, evicted);
+    const TagSite site{this, left, right};
+    const auto filed = filedIn.insert(context.key(left, right), at, tagAt(at, left, right),
+                                      &SeenText::tagOfFiled, &site, evicted);
     if (!filed.crowded) return;
     const bool branched = filed.branched || (!rightOnly && isBranched(left));
     fileFiner(at, context, left, right, rightOnly, branched);
@@ -240,6 +248,43 @@ void SeenText::file(std::uint32_t at, Context& context, std::size_t left, std::s
         Context otherContext(m_text, other);
         fileFiner(other, otherContext, left, right, rightOnly, branched);
     }
+}
+
+// The tag of the '@' at `at` in the cell (left, right): the units just outside the cell's window,
+// a nibble each. The one after it counts only below the widest right width, where the text
+// always holds it by the time the '@' is filed.
+std::uint8_t SeenText::tagAt(std::uint32_t at, std::size_t left, std::size_t right) const {
+    const std::size_t before = kLeft[left] + 1u;
+    std::uint8_t tag = 0;
+    if (at >= before) tag = static_cast<std::uint8_t>(nibbleOf(m_text[at - before]) << 4);
+    if (right + 1 < kRight.size()) tag |= nibbleOf(m_text[at + kRight[right] + 1u]);
+    return tag;
+}
+
+std::uint8_t SeenText::tagOfFiled(const void* state, std::uint32_t at) {
+    const auto& site = *static_cast<const TagSite*>(state);
+    return site.text->tagAt(at, site.left, site.right);
+}
+
+// The tag an occurrence of the needle would have in the cell (left, right), and which of its
+// nibbles the needle can tell: it may not reach outside the window.
+SeenText::NeedleTag SeenText::needleTag(std::u16string_view needle, std::size_t at,
+                                        std::size_t left, std::size_t right) {
+    NeedleTag wanted{0, 0};
+    if (at > kLeft[left]) {
+        wanted.tag = static_cast<std::uint8_t>(nibbleOf(needle[at - kLeft[left] - 1]) << 4);
+        wanted.mask = 0xF0;
+    }
+    if (right + 1 < kRight.size() && needle.size() - at - 1 > kRight[right]) {
+        wanted.tag |= nibbleOf(needle[at + kRight[right] + 1]);
+        wanted.mask |= 0x0F;
+    }
+    return wanted;
+}
+
+bool SeenText::NeedleTag::excludes(const seen_text_detail::PositionMultimap::Candidates& candidates,
+                                   std::uint32_t i) const {
+    return candidates.tags != nullptr && ((candidates.tags[i] ^ tag) & mask) != 0;
 }
 
 // The finer cells of a crowded one, as a needle's walk reaches them: one unit more on the left
@@ -334,21 +379,11 @@ bool SeenText::contains(std::u16string_view needle, Key key) const {
     m_lastWalkLeft = end.left;
     switch (end.where) {
         case WalkEnd::Cell: {
-            fetchCandidates(end.candidates, at);
-            // The candidates share the cell's window and mostly differ just outside it: one
-            // unit there sets most of them aside before a whole comparison.
-            std::ptrdiff_t outside = 0;  // from the '@'; 0 for no unit outside the window
-            if (at > kLeft[end.left]) {
-                outside = -std::ptrdiff_t{kLeft[end.left]} - 1;
-            } else if (rightSize > kRight[end.right]) {
-                outside = std::ptrdiff_t{kRight[end.right]} + 1;
-            }
-            const char16_t unit = needle[at + outside];
+            // The tags set most candidates aside without reading the text.
+            const NeedleTag wanted = needleTag(needle, at, end.left, end.right);
             for (std::uint32_t i = 0; i < end.candidates.count; ++i) {
-                const std::uint32_t candidate = end.candidates[i];
-                const std::size_t probe = candidate + outside;  // wraps when out of the text
-                if (outside != 0 && (probe >= size() || m_text[probe] != unit)) continue;
-                if (occursAt(needle, at, candidate)) return found(candidate);
+                if (wanted.excludes(end.candidates, i)) continue;
+                if (occursAt(needle, at, end.candidates[i])) return found(end.candidates[i]);
             }
             return false;
         }
@@ -388,7 +423,13 @@ SeenText::Key SeenText::prefetchWalk(std::u16string_view needle) const {
     if (needle.size() > size() || !walks(needle, at)) return key;
     Context context(needle, at);
     const WalkEnd end = walk(needle, at, context, false);
-    if (end.where == WalkEnd::Cell) fetchCandidates(end.candidates, at);
+    if (end.where != WalkEnd::Cell) return key;
+    const NeedleTag wanted = needleTag(needle, at, end.left, end.right);
+    for (std::uint32_t i = 0; i < end.candidates.count; ++i) {
+        if (wanted.excludes(end.candidates, i)) continue;
+        const std::uint32_t candidate = end.candidates[i];
+        __builtin_prefetch(m_text.addressOf(candidate - std::min<std::size_t>(at, candidate)));
+    }
     return key;
 }
 
@@ -417,15 +458,6 @@ SeenText::WalkEnd SeenText::walk(std::u16string_view needle, std::size_t at, Con
         } else {
             return {WalkEnd::InsideCrowd, candidates, left, right};
         }
-    }
-}
-
-// The texts at the candidates are fetched at once, so their cache misses overlap.
-void SeenText::fetchCandidates(const seen_text_detail::PositionMultimap::Candidates& candidates,
-                               std::size_t at) const {
-    for (std::uint32_t i = 0; i < candidates.count; ++i) {
-        __builtin_prefetch(
-            m_text.addressOf(candidates[i] - std::min<std::size_t>(at, candidates[i])));
     }
 }
 

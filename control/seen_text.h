@@ -70,9 +70,9 @@ public:
     Key prefetchWalk(std::u16string_view needle) const;
     bool contains(std::u16string_view needle, Key key) const;
     void append(std::u16string_view piece, Key key);
-    std::size_t size() const;                         // code units in the text
-    std::size_t memoryBytes() const;                  // bytes held by the text and its indices
-    std::size_t indexBytes() const;                   // of those, the bytes beyond the text
+    std::size_t size() const;         // code units in the text
+    std::size_t memoryBytes() const;  // bytes held by the text and its indices
+    std::size_t indexBytes() const;   // of those, the bytes beyond the text
 
     // Diagnostics: whether the exact fallback exists, how many contains() calls since the last
     // reset were answered without the cells, and at how many widths of the left walk every
@@ -107,8 +107,21 @@ private:
     };
     WalkEnd walk(std::u16string_view needle, std::size_t at, Context& context, bool layOut) const;
     bool walks(std::u16string_view needle, std::size_t at) const;
-    void fetchCandidates(const seen_text_detail::PositionMultimap::Candidates& candidates,
-                         std::size_t at) const;
+    // Tags of filed '@'s, and of a needle's occurrence (see tagAt()).
+    std::uint8_t tagAt(std::uint32_t at, std::size_t left, std::size_t right) const;
+    struct TagSite {
+        const SeenText* text;
+        std::size_t left, right;
+    };
+    static std::uint8_t tagOfFiled(const void* site, std::uint32_t at);
+    struct NeedleTag {
+        std::uint8_t tag, mask;
+        // The needle cannot occur at candidate i: its tag differs where the needle can tell.
+        bool excludes(const seen_text_detail::PositionMultimap::Candidates& candidates,
+                      std::uint32_t i) const;
+    };
+    static NeedleTag needleTag(std::u16string_view needle, std::size_t at, std::size_t left,
+                               std::size_t right);
     bool occursAt(std::u16string_view needle, std::size_t leftSize, std::size_t at) const;
     static bool cellsAnswerExactly(std::size_t at, std::size_t rightSize);
     bool isWholePiece(std::u16string_view needle, std::uint64_t key) const;
