@@ -54,8 +54,7 @@ void BackgroundThread::join() {
 Monitor::Monitor() = default;
 Monitor::~Monitor() = default;
 
-Monitor::Hold::Hold(Monitor& monitor)
-    : m_lock(monitor.m_mutex), m_condition(monitor.m_condition) {}
+Monitor::Hold::Hold(Monitor& monitor) : m_lock(monitor.m_mutex), m_condition(monitor.m_condition) {}
 
 Monitor::Hold::~Hold() = default;
 

@@ -101,14 +101,18 @@ RecordKeeper::Tested RecordKeeper::test(const Batch& batch) {
     };
     std::array<SeenText::Key, kAhead / 2> keys;
     for (std::size_t i = 0; i < kAhead && i < count; ++i) {
-        if (i < kAhead / 2) keys[i] = m_record.prefetchWalk(address(i));
-        else m_record.prefetchCells(address(i));
+        if (i < kAhead / 2) {
+            keys[i] = m_record.prefetchWalk(address(i));
+        } else {
+            m_record.prefetchCells(address(i));
+        }
     }
     Tested tested;
     for (std::size_t i = 0; i < count; ++i) {
         const SeenText::Key key = keys[i % (kAhead / 2)];
         if (i + kAhead < count) m_record.prefetchCells(address(i + kAhead));
-        if (i + kAhead / 2 < count) keys[i % (kAhead / 2)] = m_record.prefetchWalk(address(i + kAhead / 2));
+        if (i + kAhead / 2 < count)
+            keys[i % (kAhead / 2)] = m_record.prefetchWalk(address(i + kAhead / 2));
         if (m_record.contains(address(i), key)) {
             ++tested.duplicates;
             continue;

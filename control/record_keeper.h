@@ -61,8 +61,8 @@ private:
     static constexpr std::size_t kBatchAddresses = 1024;
 
     struct Batch {
-        std::u16string units;              // the addresses, one after another
-        std::vector<std::uint32_t> ends;   // where each ends in `units`
+        std::u16string units;             // the addresses, one after another
+        std::vector<std::uint32_t> ends;  // where each ends in `units`
     };
 
     struct Tested {

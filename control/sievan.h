@@ -107,7 +107,7 @@ private:
     // until settleDuplicates(): every access to the counter (textField()) settles first.
     RecordKeeper m_record;
     std::uint64_t m_unwrittenDuplicates = 0;  // settled, not written to Duplicates yet
-    std::exception_ptr m_recordFailure;      // a recording failed; the next Extract says so
+    std::exception_ptr m_recordFailure;       // a recording failed; the next Extract says so
     std::u16string m_filter;
     std::u16string m_address;
     std::u16string m_duplicates;

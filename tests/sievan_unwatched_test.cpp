@@ -20,11 +20,11 @@ protected:
 class WatchedTwin : public SievanTest {
 public:
     void TestBody() override {}
-    using SievanTest::SetUp;
-    using SievanTest::TearDown;
     using SievanTest::extract;
     using SievanTest::get;
     using SievanTest::put;
+    using SievanTest::SetUp;
+    using SievanTest::TearDown;
 };
 
 std::u16string randomLine(std::mt19937& rng, const std::vector<std::u16string>& seen) {
