@@ -89,30 +89,21 @@ void RecordKeeper::testBatches() {
     }
 }
 
-// The addresses of a batch are known ahead, so the cache misses of the next few overlap with
-// this one's test: an address's cells are fetched kAhead addresses before its test, its walk
-// through them is made and the text it ends at fetched kAhead / 2 before.
+// The addresses of a batch are known ahead: the first thing each test reads, a table slot that
+// most often misses the cache, is fetched a few addresses before.
 RecordKeeper::Tested RecordKeeper::test(const Batch& batch) {
-    constexpr std::size_t kAhead = 8;
+    constexpr std::size_t kAhead = 4;
     const std::size_t count = batch.ends.size();
     const auto address = [&](std::size_t i) {
         const std::size_t start = i == 0 ? 0 : batch.ends[i - 1];
         return std::u16string_view(batch.units).substr(start, batch.ends[i] - start);
     };
-    std::array<SeenText::Key, kAhead / 2> keys;
-    for (std::size_t i = 0; i < kAhead && i < count; ++i) {
-        if (i < kAhead / 2) {
-            keys[i] = m_record.prefetchWalk(address(i));
-        } else {
-            m_record.prefetchCells(address(i));
-        }
-    }
+    std::array<SeenText::Key, kAhead> keys;
+    for (std::size_t i = 0; i < kAhead && i < count; ++i) keys[i] = m_record.prefetch(address(i));
     Tested tested;
     for (std::size_t i = 0; i < count; ++i) {
-        const SeenText::Key key = keys[i % (kAhead / 2)];
-        if (i + kAhead < count) m_record.prefetchCells(address(i + kAhead));
-        if (i + kAhead / 2 < count)
-            keys[i % (kAhead / 2)] = m_record.prefetchWalk(address(i + kAhead / 2));
+        const SeenText::Key key = keys[i % kAhead];
+        if (i + kAhead < count) keys[i % kAhead] = m_record.prefetch(address(i + kAhead));
         if (m_record.contains(address(i), key)) {
             ++tested.duplicates;
             continue;

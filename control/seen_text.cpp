@@ -375,8 +375,7 @@ bool SeenText::contains(std::u16string_view needle, Key key) const {
         if (occursAt(needle, at, m_pending[i])) return found(m_pending[i]);
     }
     Context context(needle, at);
-    const WalkEnd end = walk(needle, at, context, true);
-    m_lastWalkLeft = end.left;
+    const WalkEnd end = walk(needle, at, context);
     switch (end.where) {
         case WalkEnd::Cell: {
             // The tags set most candidates aside without reading the text.
@@ -403,43 +402,12 @@ bool SeenText::walks(std::u16string_view needle, std::size_t at) const {
            needle.size() - at - 1 >= kRight[0];
 }
 
-// The cells of the left walk around the depth where the last walk left it: the shallower
-// ones are few and stay in the cache.
-void SeenText::prefetchCells(std::u16string_view needle) const {
-    const std::size_t at = needle.find(u'@');
-    if (needle.size() > size() || !walks(needle, at)) return;
-    Context context(needle, at);
-    const std::size_t from = m_lastWalkLeft > 1 ? m_lastWalkLeft - 1 : 0;
-    for (std::size_t left = from; left <= m_lastWalkLeft + 1 && left < kLeft.size(); ++left) {
-        if (at < kLeft[left]) break;
-        cell(left, 0).prefetch(context.key(left, 0));
-    }
-}
-
-// The walk as contains() makes it, without laying anything out.
-SeenText::Key SeenText::prefetchWalk(std::u16string_view needle) const {
-    const Key key = prefetch(needle);
-    const std::size_t at = needle.find(u'@');
-    if (needle.size() > size() || !walks(needle, at)) return key;
-    Context context(needle, at);
-    const WalkEnd end = walk(needle, at, context, false);
-    if (end.where != WalkEnd::Cell) return key;
-    const NeedleTag wanted = needleTag(needle, at, end.left, end.right);
-    for (std::uint32_t i = 0; i < end.candidates.count; ++i) {
-        if (wanted.excludes(end.candidates, i)) continue;
-        const std::uint32_t candidate = end.candidates[i];
-        __builtin_prefetch(m_text.addressOf(candidate - std::min<std::size_t>(at, candidate)));
-    }
-    return key;
-}
-
 // Walks the needle's cells as they were filed: leftwards while the needle is long enough there
 // and the cell is crowded, then rightwards. Every '@' where the needle occurs has been filed in
 // each cell of that walk that is not crowded, so the first such cell decides. A right walk not
-// laid out yet is laid out on the way when `layOut`; otherwise, or when that fails, the walk
-// ends there (Unlaid).
-SeenText::WalkEnd SeenText::walk(std::u16string_view needle, std::size_t at, Context& context,
-                                 bool layOut) const {
+// laid out yet is laid out on the way; when that fails, the walk ends there (Unlaid).
+SeenText::WalkEnd SeenText::walk(std::u16string_view needle, std::size_t at,
+                                 Context& context) const {
     const std::size_t rightSize = needle.size() - at - 1;
     std::size_t left = 0, right = 0;
     bool rightOnly = false;
@@ -450,7 +418,7 @@ SeenText::WalkEnd SeenText::walk(std::u16string_view needle, std::size_t at, Con
             ++left;
         } else if (right + 1 < kRight.size() && rightSize >= kRight[right + 1]) {
             const bool laidOut = rightOnly || candidates.branched || isBranched(left);
-            if (!laidOut && !(layOut && layOutRightWalk(left, context.key(left, 0)))) {
+            if (!laidOut && !layOutRightWalk(left, context.key(left, 0))) {
                 return {WalkEnd::Unlaid, candidates, left, right};
             }
             ++right;

@@ -62,12 +62,6 @@ public:
     // key of another text gives the same answers, only slower.
     using Key = std::uint64_t;
     Key prefetch(std::u16string_view needle) const;
-    // For a caller that knows its needles ahead: some needles before its contains(), a needle's
-    // likely cells are fetched (prefetchCells()), a few later its walk through them is made and
-    // the text it ends at fetched (prefetchWalk(), which gives the key as prefetch() does).
-    // Neither changes an answer.
-    void prefetchCells(std::u16string_view needle) const;
-    Key prefetchWalk(std::u16string_view needle) const;
     bool contains(std::u16string_view needle, Key key) const;
     void append(std::u16string_view piece, Key key);
     std::size_t size() const;         // code units in the text
@@ -105,7 +99,7 @@ private:
         seen_text_detail::PositionMultimap::Candidates candidates;
         std::size_t left, right;  // the cell's widths, as indices of kLeft and kRight
     };
-    WalkEnd walk(std::u16string_view needle, std::size_t at, Context& context, bool layOut) const;
+    WalkEnd walk(std::u16string_view needle, std::size_t at, Context& context) const;
     bool walks(std::u16string_view needle, std::size_t at) const;
     // Tags of filed '@'s, and of a needle's occurrence (see tagAt()).
     std::uint8_t tagAt(std::uint32_t at, std::size_t left, std::size_t right) const;
@@ -162,8 +156,6 @@ private:
     mutable std::size_t m_branchReads = 0;
     // One bit per width of the left walk: every crowded cell of it has its right walk laid out.
     mutable std::uint32_t m_branchedWidths = 0;
-    // The width at which the last walk left the left walk: the next ones mostly go as deep.
-    mutable std::size_t m_lastWalkLeft = 0;
 };
 
 }  // namespace corvell
