@@ -62,7 +62,11 @@ void ByteUnits::reserve(std::size_t extra) {
 }
 
 void ByteUnits::append(std::u16string_view units) noexcept {
-    for (char16_t c : units) m_data[m_size++] = static_cast<std::uint8_t>(c);
+    // Through a local pointer: the bytes written cannot then alias m_size, and the loop narrows
+    // many units a step.
+    std::uint8_t* to = m_data + m_size;
+    for (std::size_t i = 0; i < units.size(); ++i) to[i] = static_cast<std::uint8_t>(units[i]);
+    m_size += units.size();
 }
 
 void ByteUnits::release() noexcept {
