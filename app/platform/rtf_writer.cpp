@@ -65,26 +65,45 @@ QByteArray rtfBegin() {
     return QByteArray(kHeader);
 }
 
-void appendRtfText(QByteArray& out, QStringView text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
+namespace {
+
+// The text of appendRtfText(), as UTF-16 units or as ASCII bytes.
+template <class Unit>
+void appendRtfUnits(QByteArray& out, const Unit* text, qsizetype size) {
+    for (qsizetype i = 0; i < size; ++i) {
         // Runs of plain characters, most of a list, are copied in one step.
         qsizetype end = i;
-        while (end < text.size() && isPlain(text[end].unicode())) ++end;
+        while (end < size && isPlain(text[end])) ++end;
         if (end > i) {
             const qsizetype at = out.size();
             out.resize(at + (end - i));
-            std::copy(text.utf16() + i, text.utf16() + end, out.data() + at);
+            std::copy(text + i, text + end, out.data() + at);
             i = end - 1;
             continue;
         }
-        const QChar c = text[i];
+        const char16_t c = text[i];
         if (c == u'\r' || c == u'\n') {
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+            if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n') ++i;
             out += "\\par\r\n";
             continue;
         }
-        appendChar(out, c);
+        appendChar(out, QChar(c));
     }
+}
+
+}  // namespace
+
+void appendRtfText(QByteArray& out, QStringView text) {
+    appendRtfUnits(out, text.utf16(), text.size());
+}
+
+bool appendRtfAscii(QByteArray& out, QByteArrayView piece) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(piece.data());
+    if (std::any_of(bytes, bytes + piece.size(), [](unsigned char b) { return b >= 0x80; })) {
+        return false;
+    }
+    appendRtfUnits(out, bytes, piece.size());
+    return true;
 }
 
 QByteArray rtfEnd() {

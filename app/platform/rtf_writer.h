@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QStringView>
 
 namespace rosterly {
@@ -18,6 +19,9 @@ QByteArray writeRtf(QStringView text);
 // then rtfEnd().
 QByteArray rtfBegin();
 void appendRtfText(QByteArray& out, QStringView piece);
+// appendRtfText() for a piece held as bytes, when they are all ASCII; false, with nothing
+// appended, when one is not (the caller then decodes the piece).
+bool appendRtfAscii(QByteArray& out, QByteArrayView piece);
 QByteArray rtfEnd();
 
 }  // namespace rosterly

@@ -38,9 +38,12 @@ ListFile::ListFile(const QString& path, Format format, const AcceptedAddresses& 
 
 void ListFile::addLine(Entry entry) {
     if (m_format == Format::Rich) {
-        m_record.address(entry, m_address);
-        m_address += u"\r\n";
-        appendRtfText(m_block, m_address);
+        // Most lines are ASCII, whatever way the record holds the rest.
+        if (!appendRtfAscii(m_block, m_record.line(entry))) {
+            m_record.address(entry, m_address);
+            m_address += u"\r\n";
+            appendRtfText(m_block, m_address);
+        }
     } else if (m_record.linesAreFileBytes()) {
         m_block += m_record.line(entry);
     } else {
