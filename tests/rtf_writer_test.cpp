@@ -101,6 +101,20 @@ TEST(RtfWriterFormatTest, LoneLineBreaksAreParagraphsToo) {
     EXPECT_EQ(writeRtf(u"a\rb\nc\r\nd"_s).count("\\par\r\n"), 3);
 }
 
+// Lines taken straight from stored bytes must come out exactly as the same lines as text.
+TEST(RtfWriterFormatTest, AsciiBytesWriteAsTheirTextAndOtherBytesAreLeftToTheText) {
+    for (const char* line : {"a.b@x.de\r\n", "{a}\\b@x.de\r\n", "t\tab@x\x01.de\r\n", "a\rb\nc"}) {
+        QByteArray fromBytes = "kept";
+        ASSERT_TRUE(appendRtfAscii(fromBytes, QByteArrayView(line)));
+        QByteArray fromText = "kept";
+        appendRtfText(fromText, QString::fromLatin1(line));
+        EXPECT_EQ(fromBytes, fromText) << line;
+    }
+    QByteArray out = "kept";
+    EXPECT_FALSE(appendRtfAscii(out, QByteArrayView("m\xC3\xBCller@x.de\r\n")));
+    EXPECT_EQ(out, "kept");
+}
+
 TEST(RtfWriterFormatTest, RichSaveOfBufferWritesTheDocument) {
     QTemporaryDir dir;
     RichTextBuffer buffer;
