@@ -118,6 +118,7 @@ void SeenText::reset(std::u16string_view initial) {
     m_pieces.clear();
     m_pieceLists = seen_text_detail::PositionLists();
     m_pendingCount = 0;
+    m_missed = {};
     m_cellsIncomplete = false;
     m_automaton.reset();
     m_fallbacks = 0;
@@ -151,8 +152,17 @@ void SeenText::append(std::u16string_view piece, Key key) {
         remember(key, start);
     }
     ++m_pieceCount;
+    // The piece the last lookup missed: its first '@' is filed from where that walk ended.
+    std::size_t hintedAt = std::u16string_view::npos;
+    std::uint32_t hintedLeft = 0;
+    if (m_missed.needle == piece.data() && m_missed.size == piece.size() && m_missed.key == key &&
+        m_missed.layouts == m_layouts) {
+        hintedAt = start + m_missed.at;
+        hintedLeft = m_missed.left;
+    }
+    m_missed = {};
     for (std::size_t at = 0; at < piece.size(); at += kChunk) {
-        appendChunk(piece.substr(at, kChunk));
+        appendChunk(piece.substr(at, kChunk), hintedAt, hintedLeft);
     }
 }
 
@@ -198,23 +208,28 @@ void SeenText::growRecent() {
     }
 }
 
-// Files every waiting '@' that now has its widest right context; keeps the others waiting.
-void SeenText::appendChunk(std::u16string_view chunk) {
+// Files every waiting '@' that now has its widest right context; keeps the others waiting. The
+// '@' at `hintedAt` is filed from the cell (hintedLeft, 0) on.
+void SeenText::appendChunk(std::u16string_view chunk, std::size_t hintedAt,
+                           std::uint32_t hintedLeft) {
     const std::size_t oldSize = size();
     m_text.append(chunk);
     std::size_t waiting = 0;
-    auto fileOrKeep = [&](std::uint32_t at) {
-        if (at + 1 + kWidestRight <= size()) {
-            fileAt(at);
+    auto fileOrKeep = [&](Pending pending) {
+        if (pending.at + 1 + kWidestRight <= size()) {
+            fileAt(pending);
         } else {
-            m_pending[waiting++] = at;
+            m_pending[waiting++] = pending;
         }
     };
     try {
         for (std::size_t i = 0; i < m_pendingCount; ++i) fileOrKeep(m_pending[i]);
         m_pendingCount = 0;
         for (std::size_t i = 0; i < chunk.size(); ++i) {
-            if (chunk[i] == u'@') fileOrKeep(static_cast<std::uint32_t>(oldSize + i));
+            if (chunk[i] != u'@') continue;
+            const std::size_t at = oldSize + i;
+            fileOrKeep(
+                {static_cast<std::uint32_t>(at), at == hintedAt ? hintedLeft : 0, m_layouts});
         }
         m_pendingCount = waiting;
     } catch (const std::bad_alloc&) {
@@ -224,10 +239,12 @@ void SeenText::appendChunk(std::u16string_view chunk) {
     }
 }
 
-void SeenText::fileAt(std::uint32_t at) const {
-    if (at < kLeft[0]) return;  // no needle with a unit before its '@' can stand here
-    Context context(m_text, at);
-    file(at, context, 0, 0, false);
+// The cells before (fromLeft, 0) on the left walk are crowded and, while no right walk has been
+// laid out since, none has one (see m_missed): filing there would only pass on.
+void SeenText::fileAt(const Pending& pending) const {
+    if (pending.at < kLeft[0]) return;  // no needle with a unit before its '@' can stand here
+    Context context(m_text, pending.at);
+    file(pending.at, context, pending.layouts == m_layouts ? pending.fromLeft : 0, 0, false);
 }
 
 // Files the '@' at `at` in the cell (kLeft[left], kRight[right]), or, where that cell is crowded,
@@ -306,6 +323,7 @@ void SeenText::fileFiner(std::uint32_t at, Context& context, std::size_t left, s
 // are found again in the text: every filed '@' with that context. Once such reads add up to a
 // few times the text, the whole width is laid out instead (branchWidth()).
 void SeenText::branch(std::size_t left, std::uint64_t key) const {
+    ++m_layouts;
     if (m_branchReads + size() > kBranchReadBudget * size()) {
         branchWidth(left);
         return;
@@ -325,6 +343,7 @@ void SeenText::branch(std::size_t left, std::uint64_t key) const {
 // text; from now on every '@' that joins a crowded cell of this width is filed down its right
 // walk as well. A width is laid out once, so the text is read at most once per width.
 void SeenText::branchWidth(std::size_t left) const {
+    ++m_layouts;
     m_branchedWidths |= std::uint32_t{1} << left;
     const auto& crowds = cell(left, 0);
     for (std::size_t at = m_text.find(u'@', kLeft[left]); at < filedEnd();
@@ -372,7 +391,7 @@ bool SeenText::contains(std::u16string_view needle, Key key) const {
         return true;
     };
     for (std::size_t i = 0; i < m_pendingCount; ++i) {
-        if (occursAt(needle, at, m_pending[i])) return found(m_pending[i]);
+        if (occursAt(needle, at, m_pending[i].at)) return found(m_pending[i].at);
     }
     Context context(needle, at);
     const WalkEnd end = walk(needle, at, context);
@@ -383,6 +402,11 @@ bool SeenText::contains(std::u16string_view needle, Key key) const {
             for (std::uint32_t i = 0; i < end.candidates.count; ++i) {
                 if (wanted.excludes(end.candidates, i)) continue;
                 if (occursAt(needle, at, end.candidates[i])) return found(end.candidates[i]);
+            }
+            if (end.right == 0 && !end.passedRightWalks) {
+                m_missed = {
+                    needle.data(), needle.size(), key, at, static_cast<std::uint32_t>(end.left),
+                    m_layouts};
             }
             return false;
         }
@@ -411,20 +435,22 @@ SeenText::WalkEnd SeenText::walk(std::u16string_view needle, std::size_t at,
     const std::size_t rightSize = needle.size() - at - 1;
     std::size_t left = 0, right = 0;
     bool rightOnly = false;
+    bool passedRightWalks = false;
     for (;;) {
         const auto candidates = cell(left, right).find(context.key(left, right));
-        if (!candidates.tooMany) return {WalkEnd::Cell, candidates, left, right};
+        if (!candidates.tooMany) return {WalkEnd::Cell, candidates, left, right, passedRightWalks};
+        passedRightWalks = passedRightWalks || candidates.branched || isBranched(left);
         if (!rightOnly && left + 1 < kLeft.size() && at >= kLeft[left + 1]) {
             ++left;
         } else if (right + 1 < kRight.size() && rightSize >= kRight[right + 1]) {
             const bool laidOut = rightOnly || candidates.branched || isBranched(left);
             if (!laidOut && !layOutRightWalk(left, context.key(left, 0))) {
-                return {WalkEnd::Unlaid, candidates, left, right};
+                return {WalkEnd::Unlaid, candidates, left, right, true};
             }
             ++right;
             rightOnly = true;
         } else {
-            return {WalkEnd::InsideCrowd, candidates, left, right};
+            return {WalkEnd::InsideCrowd, candidates, left, right, true};
         }
     }
 }

@@ -77,11 +77,19 @@ public:
 
 private:
     class Context;
+    // An '@' not filed yet. It is filed from the cell (fromLeft, 0) on while no right walk has
+    // been laid out since `layouts`: a lookup's walk may have found the crowded cells before it
+    // (see m_missed).
+    struct Pending {
+        std::uint32_t at;
+        std::uint32_t fromLeft;
+        std::uint32_t layouts;
+    };
     seen_text_detail::PositionMultimap& cell(std::size_t left, std::size_t right) const;
     using Evicted = std::uint32_t[seen_text_detail::PositionMultimap::kCap];
 
-    void appendChunk(std::u16string_view chunk);
-    void fileAt(std::uint32_t at) const;
+    void appendChunk(std::u16string_view chunk, std::size_t hintedAt, std::uint32_t hintedLeft);
+    void fileAt(const Pending& pending) const;
     // Filing changes only the index, and contains() lays out parts of it on first need.
     void file(std::uint32_t at, Context& context, std::size_t left, std::size_t right,
               bool rightOnly) const;
@@ -98,6 +106,7 @@ private:
         enum Where { Cell, InsideCrowd, Unlaid } where;
         seen_text_detail::PositionMultimap::Candidates candidates;
         std::size_t left, right;  // the cell's widths, as indices of kLeft and kRight
+        bool passedRightWalks;    // a crowded cell on the way had its right walk laid out
     };
     WalkEnd walk(std::u16string_view needle, std::size_t at, Context& context) const;
     bool walks(std::u16string_view needle, std::size_t at) const;
@@ -142,8 +151,22 @@ private:
     };
     mutable std::vector<RecentSlot> m_recent;
     // The '@'s not filed yet: too few units follow them for the widest cell.
-    std::array<std::uint32_t, 64> m_pending{};
+    std::array<Pending, 64> m_pending{};
     std::size_t m_pendingCount = 0;
+    // The last needle that was not found, when its walk ended in the left walk past crowded
+    // cells none of which had a right walk laid out: the '@' of the same text appended next is
+    // filed from where that walk ended, unless a right walk is laid out before it is filed.
+    struct Missed {
+        const char16_t* needle = nullptr;  // its units, as given: the same units, appended
+        std::size_t size = 0;
+        Key key = 0;
+        std::size_t at = 0;  // its first '@'
+        std::uint32_t left = 0;
+        std::uint32_t layouts = 0;
+    };
+    mutable Missed m_missed;
+    // Right walks laid out so far (each branch() or branchWidth()).
+    mutable std::uint32_t m_layouts = 0;
     // Filing ran out of memory: answers come from the exact fallback until the next reset.
     mutable bool m_cellsIncomplete = false;
     mutable std::unique_ptr<SuffixAutomaton> m_automaton;  // knows a prefix of m_text
