@@ -26,6 +26,14 @@ public:
         return std::u16string(output.text());
     }
 
+    // Duplicates as the control counts it: waits for the control's record to test every address
+    // it was given.
+    std::u16string duplicates() {
+        com::Variant output;
+        call(DISPID_SIEVAN_DUPLICATES, DISPATCH_PROPERTYGET, nullptr, &output);
+        return std::u16string(output.text());
+    }
+
 private:
     void call(DISPID member, WORD flags, VARIANT* argument, VARIANT* result) {
         DISPID named = DISPID_PROPERTYPUT;
