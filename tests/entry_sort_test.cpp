@@ -151,6 +151,24 @@ TEST(EntrySortTest, AgreesWithTheListBoxOnRandomEntries) {
     EXPECT_EQ(sorted(entries), listBoxOrder(entries));
 }
 
+// The chunks are merged in two halves cut at one entry: entries that came in order, in reverse,
+// or all alike must still come out whole and in order, ties in their order of arrival.
+TEST(EntrySortTest, EntriesInOrderReversedOrAllAlikeSortAsTheListBoxDoes) {
+    Entries ascending;
+    for (int i = 0; i < 500; ++i) {
+        ascending.push_back({QStringLiteral("u%1@x.cc").arg(i / 3, 4, 10, QLatin1Char('0'))});
+        if (i % 2) ascending.back()[0] = ascending.back()[0].toUpper();
+    }
+    const Entries descending(ascending.rbegin(), ascending.rend());
+    Entries alike;  // equal without regard to case, so only their order of arrival tells
+    for (int i = 0; i < 300; ++i) {
+        alike.push_back({QStringList{"same@x.cc", "SAME@x.cc", "Same@X.cc"}[i % 3]});
+    }
+    for (const Entries& entries : {ascending, descending, alike}) {
+        EXPECT_EQ(sorted(entries), listBoxOrder(entries));
+    }
+}
+
 TEST(EntrySortTest, CaseFoldingSharesUnchangedText) {
     const QString lower = QString::fromLatin1("plain@x.cc");
     EXPECT_TRUE(caseFolded(lower).isSharedWith(lower));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <numeric>
 #include <string>
 #include <system_error>
@@ -89,23 +90,28 @@ void sortChunk(uint32_t* entries, uint32_t count, const EntryLine& line) {
     for (uint32_t i = 0; i < count; ++i) entries[i] = keyed[i].position;
 }
 
-// Merges the sorted chunks of `chunk` entries into one order. An earlier chunk wins a tie,
-// since its entries stood first.
-void mergeChunks(std::vector<uint32_t>& entries, uint32_t chunk, const EntryLine& line,
-                 const EntryPrefetch& prefetch) {
+// A sorted range of entries, [next, end) of the entries being sorted.
+struct Run {
+    uint32_t next, end;
+};
+
+// Merges the sorted `runs` of `entries`, given in the order their entries stood, into `out`. An
+// earlier run wins a tie, since its entries stood first.
+void mergeRuns(const std::vector<uint32_t>& entries, const std::vector<Run>& runs, uint32_t* out,
+               const EntryLine& line, const EntryPrefetch& prefetch) {
     struct Head {
-        Keyed key;  // of the chunk's next entry; `position` is the entry itself
+        Keyed key;  // of the run's next entry; `position` is the entry itself
         uint32_t next, end;
     };
-    const auto count = uint32_t(entries.size());
     std::vector<Head> heads;
     std::string scratch;
-    for (uint32_t first = 0; first < count; first += chunk) {
-        heads.push_back({keyedOf(entries[first], line(entries[first], 0), scratch), first,
-                         first + std::min(chunk, count - first)});
+    for (const Run& run : runs) {
+        if (run.next == run.end) continue;
+        const uint32_t entry = entries[run.next];
+        heads.push_back({keyedOf(entry, line(entry, 0), scratch), run.next, run.end});
     }
     EntryOrder order(line);
-    // A heap of the heads with the least on top; heads are numbered by their chunks' order.
+    // A heap of the heads with the least on top; heads are numbered by their runs' order.
     const auto after = [&](uint32_t a, uint32_t b) {
         const int c =
             order(heads[a].key, heads[a].key.position, heads[b].key, heads[b].key.position);
@@ -114,7 +120,7 @@ void mergeChunks(std::vector<uint32_t>& entries, uint32_t chunk, const EntryLine
     std::vector<uint32_t> heap(heads.size());
     std::iota(heap.begin(), heap.end(), 0u);
     std::make_heap(heap.begin(), heap.end(), after);
-    // Each chunk's coming entries are fetched in stages, kPrefetchDistance entries apart.
+    // Each run's coming entries are fetched in stages, kPrefetchDistance entries apart.
     constexpr uint32_t kPrefetchDistance = 2;
     const auto fetchAhead = [&](const Head& head) {
         if (!prefetch) return;
@@ -123,12 +129,10 @@ void mergeChunks(std::vector<uint32_t>& entries, uint32_t chunk, const EntryLine
             if (ahead < head.end) prefetch(entries[ahead], stage);
         }
     };
-    std::vector<uint32_t> merged;
-    merged.reserve(count);
     while (!heap.empty()) {
         std::pop_heap(heap.begin(), heap.end(), after);
         Head& head = heads[heap.back()];
-        merged.push_back(head.key.position);
+        *out++ = head.key.position;
         if (++head.next == head.end) {
             heap.pop_back();
             continue;
@@ -138,6 +142,94 @@ void mergeChunks(std::vector<uint32_t>& entries, uint32_t chunk, const EntryLine
         head.key = keyedOf(entry, line(entry, 0), scratch);
         std::push_heap(heap.begin(), heap.end(), after);
     }
+}
+
+// Runs `beside` on a second thread while `here` runs on this one, where the processor has a
+// second core; otherwise, or when no thread can be had, one after the other. What either
+// throws is thrown here once both are done.
+void runTwo(const std::function<void()>& here, const std::function<void()>& beside) {
+    if (std::thread::hardware_concurrency() < 2) {
+        here();
+        beside();
+        return;
+    }
+    std::exception_ptr failure;
+    std::thread second;
+    try {
+        second = std::thread([&] {
+            try {
+                beside();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        here();
+        beside();
+        return;
+    }
+    try {
+        here();
+    } catch (...) {
+        second.join();
+        throw;
+    }
+    second.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+// Merges the sorted chunks of `chunk` entries into one order, in two halves at once: every
+// chunk is cut where the entries that come before one pivot entry end, the pivot being the
+// middle entry of the chunk whose middle entry is the middle one of all the chunks' (the middle
+// of the whole, near enough, however the entries came).
+void mergeChunks(std::vector<uint32_t>& entries, uint32_t chunk, const EntryLine& line,
+                 const EntryPrefetch& prefetch) {
+    const auto count = uint32_t(entries.size());
+    std::vector<Run> runs;
+    for (uint32_t first = 0; first < count; first += chunk) {
+        runs.push_back({first, first + std::min(chunk, count - first)});
+    }
+    std::string scratch, scratchB;
+    EntryOrder order(line);
+    const auto compare = [&](uint32_t a, uint32_t b) {
+        return order(keyedOf(a, line(a, 0), scratch), a, keyedOf(b, line(b, 0), scratchB), b);
+    };
+    const auto middleOf = [&](const Run& run) {
+        return entries[run.next + (run.end - run.next) / 2];
+    };
+    std::vector<uint32_t> byMiddle(runs.size());
+    std::iota(byMiddle.begin(), byMiddle.end(), 0u);
+    std::sort(byMiddle.begin(), byMiddle.end(), [&](uint32_t a, uint32_t b) {
+        const int c = compare(middleOf(runs[a]), middleOf(runs[b]));
+        return c != 0 ? c < 0 : a < b;
+    });
+    const uint32_t pivotRun = byMiddle[byMiddle.size() / 2];
+    const uint32_t pivot = middleOf(runs[pivotRun]);
+    // What comes before the pivot: in its own run, what stands before it; in an earlier run,
+    // what does not sort after it; in a later one, what sorts before it.
+    std::vector<Run> low, high;
+    uint32_t lowCount = 0;
+    for (uint32_t r = 0; r < runs.size(); ++r) {
+        const Run& run = runs[r];
+        uint32_t cut;
+        if (r == pivotRun) {
+            cut = run.next + (run.end - run.next) / 2;
+        } else {
+            cut =
+                uint32_t(std::partition_point(entries.begin() + run.next, entries.begin() + run.end,
+                                              [&](uint32_t entry) {
+                                                  const int c = compare(entry, pivot);
+                                                  return r < pivotRun ? c <= 0 : c < 0;
+                                              }) -
+                         entries.begin());
+        }
+        low.push_back({run.next, cut});
+        high.push_back({cut, run.end});
+        lowCount += cut - run.next;
+    }
+    std::vector<uint32_t> merged(count);
+    runTwo([&] { mergeRuns(entries, high, merged.data() + lowCount, line, prefetch); },
+           [&] { mergeRuns(entries, low, merged.data(), line, prefetch); });
     entries.swap(merged);
 }
 
@@ -156,28 +248,7 @@ uint32_t sortChunks(std::vector<uint32_t>& entries, const EntryLine& line, uint3
         return chunk;
     }
     chunk = std::max(chunk / 2, 1u);
-    std::exception_ptr failure;
-    std::thread second;
-    try {
-        second = std::thread([&] {
-            try {
-                sortEvery(1, 2);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-    } catch (const std::system_error&) {
-        sortEvery(0, 1);  // no second thread to be had
-        return chunk;
-    }
-    try {
-        sortEvery(0, 2);
-    } catch (...) {
-        second.join();
-        throw;
-    }
-    second.join();
-    if (failure) std::rethrow_exception(failure);
+    runTwo([&] { sortEvery(0, 2); }, [&] { sortEvery(1, 2); });
     return chunk;
 }
 
