@@ -32,7 +32,10 @@ namespace corvell {
 // the coarsest cell of the needle towards finer ones as long as its cells are crowded and the
 // needle is long enough, and checks the few '@'s of the first cell that is not crowded against
 // the text: a step costs a few cache misses however long the text is, however many addresses
-// share a domain or a local part. Most needles never turn right before the left walk
+// share a domain or a local part. Each '@' of a cell's list carries a tag of the units just
+// outside the cell's window, so most of them are set aside without reading the text; and an
+// address that was not found has its '@' filed from the cell where its lookup ended, past the
+// crowded ones the lookup has just walked. Most needles never turn right before the left walk
 // ends, so a crowded cell of the left walk lays out its right walk only for the first needle
 // that turns there, finding its '@'s again in the text. Once such reads add up to a few times the
 // text, a turn lays out the right walks of every crowded cell of its width in one read: needles
