@@ -21,15 +21,18 @@ bool RecordKeeper::accepts(std::u16string_view address) {
     if (!m_handing) m_recordBound = m_record.size();
     if (address.size() > SeenText::kMaxSize - m_recordBound) return false;
     if (m_thread.running()) return true;
+    if (m_threadRefused) return false;
     try {
         for (Batch& batch : m_batches) {
             batch.units.reserve(kBatchUnits);
             batch.ends.reserve(kBatchAddresses);
         }
     } catch (const std::bad_alloc&) {
-        return false;  // the caller tests its addresses itself
+        m_threadRefused = true;
+        return false;
     }
-    return m_thread.start([this] { testBatches(); });
+    m_threadRefused = !m_thread.start([this] { testBatches(); });
+    return !m_threadRefused;
 }
 
 void RecordKeeper::handOver(std::u16string_view address) {

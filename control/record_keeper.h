@@ -36,8 +36,8 @@ public:
     RecordKeeper& operator=(const RecordKeeper&) = delete;
 
     // Whether `address` may be handed over: it fits a batch, the record cannot outgrow its
-    // limit with it, and the thread runs (it is started here on first need). When not, the
-    // caller settles and tests it itself.
+    // limit with it, and the thread runs (it is started here on first need; if that fails, it
+    // is not tried again). When not, the caller settles and tests it itself.
     bool accepts(std::u16string_view address);
     // Hands over an address accepted just before, to be tested against the record and added to
     // it when it is new. Waits while every batch is taken.
@@ -83,6 +83,9 @@ private:
     std::size_t m_recordBound = 0;
 
     BackgroundThread m_thread;
+    // The thread or its batches could not be had: the caller tests every address itself, as
+    // without a keeper, rather than asking the system again for each one.
+    bool m_threadRefused = false;
     Monitor m_monitor;
     // Under m_monitor: batches handed over, batches tested, and what the tests found.
     std::uint64_t m_published = 0;

@@ -187,6 +187,20 @@ TEST_F(ExceptionBarrierTest, ARecordingThatFailsLaterIsReportedByTheNextExtract)
     expectUsable();
 }
 
+// Without room for the batches its thread needs, the control tests every address itself.
+TEST_F(ExceptionBarrierTest, WithoutRoomForItsThreadTheControlTestsEveryAddressItself) {
+    ASSERT_EQ(point->Unadvise(cookie), S_OK);
+    {
+        FailingLargeAllocations failing;
+        EXPECT_EQ(extract(u"a@b.c"), u"a@b.c");
+    }
+    EXPECT_EQ(extract(u"<a@b.c>"), u"a@b.c");
+    EXPECT_EQ(extract(u"x@y.z"), u"x@y.z");
+    EXPECT_EQ(get(DISPID_SIEVAN_COUNT), u"3");
+    EXPECT_EQ(get(DISPID_SIEVAN_DUPLICATES), u"1");
+    expectUsable();
+}
+
 TEST(GuardTest, TurnsExceptionsIntoResults) {
     EXPECT_EQ(com::Guarded([]() -> HRESULT { throw std::bad_alloc(); }), E_OUTOFMEMORY);
     EXPECT_EQ(com::Guarded([]() -> HRESULT { throw std::length_error("long"); }), E_UNEXPECTED);
