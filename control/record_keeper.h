@@ -19,9 +19,10 @@ namespace corvell {
 // waits for the test, and whoever needs it settles first. Testing is most of an address's cost
 // when most addresses are new, and this way it runs beside the caller's own work.
 //
-// Addresses travel in a few batches of fixed room that the two threads pass back and forth, so
-// the caller is at most those few batches ahead, a hand-over allocates nothing, and the thread
-// takes the lock once a batch.
+// Addresses travel in batches of fixed room that the two threads pass back and forth, so a
+// hand-over allocates nothing and the thread takes the lock once a batch. The caller may be up
+// to sixteen batches ahead (about 1 MiB): enough that neither waits for the other while one of
+// them is held up for a moment, and little to wait for when the count is wanted.
 //
 // All members are for the caller's thread; the record itself is the caller's only between
 // settle() and the next handOver().
@@ -57,7 +58,7 @@ public:
     SeenText& record() { return m_record; }
 
 private:
-    static constexpr std::size_t kBatches = 4;
+    static constexpr std::size_t kBatches = 16;
     static constexpr std::size_t kBatchAddresses = 1024;
 
     struct Batch {
