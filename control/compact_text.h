@@ -73,9 +73,6 @@ public:
         }
         return f;
     }
-    const void* addressOf(std::size_t i) const {
-        return m_wide ? static_cast<const void*>(m_units16.data() + i) : m_units8.data() + i;
-    }
     std::size_t memoryBytes() const { return m_units8.capacity() + 2 * m_units16.capacity(); }
 
 private:

@@ -73,13 +73,14 @@ std::u16string plainDecimal(double value) {
 }  // namespace
 
 std::optional<std::uint64_t> plainCount(std::u16string_view counter) {
-    if (counter.empty() || counter.size() > 14) return std::nullopt;
+    if (counter.empty() || counter.size() > 15) return std::nullopt;  // no overflow below
     if (counter.size() > 1 && counter[0] == u'0') return std::nullopt;
     std::uint64_t value = 0;
     for (char16_t c : counter) {
         if (c < u'0' || c > u'9') return std::nullopt;
         value = 10 * value + (c - u'0');
     }
+    if (value > kLargestDeferredCount) return std::nullopt;
     return value;
 }
 

@@ -47,3 +47,23 @@ INSTANTIATE_TEST_SUITE_P(
                                u"179769313486232" + std::u16string(294, u'0')}));
 
 }  // namespace
+
+namespace {
+
+// Steps counted first and written later must write what stepping one by one would have.
+TEST(PlainCountTest, PlainCountsAddUpAsTheirStepsWouldAndOtherFormsAreLeftToThem) {
+    for (const char16_t* text : {u"0", u"41", u"99999999999999"}) {
+        const auto count = corvell::plainCount(text);
+        ASSERT_TRUE(count.has_value())
+            << std::string(text, text + std::char_traits<char16_t>::length(text));
+        std::u16string stepped = text;
+        for (int i = 0; i < 3; ++i) ASSERT_EQ(corvell::stepCounter(stepped), S_OK);
+        EXPECT_EQ(corvell::plainCountText(*count + 3), stepped);
+    }
+    for (const char16_t* text :
+         {u"", u"041", u" 41", u"+41", u"41 ", u"4.1", u"100000000000000", u"999999999999999"}) {
+        EXPECT_FALSE(corvell::plainCount(text).has_value());
+    }
+}
+
+}  // namespace
