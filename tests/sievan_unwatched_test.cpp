@@ -104,6 +104,20 @@ TEST_F(UnwatchedSievanTest, ResetForgetsWhatWasWaitingToBeCounted) {
     EXPECT_EQ(get(DISPID_SIEVAN_DUPLICATES), u"1");
 }
 
+// An address longer than the thread takes is tested here, after everything handed over before
+// it: an address that came first is never a duplicate of a longer one that came later.
+TEST_F(UnwatchedSievanTest, LongAddressesAreTestedInTheirTurn) {
+    const std::u16string longAddress = std::u16string(40 * 1024, u'q') + u"x@b.c";
+    extract(u"qqqx@b.c");
+    EXPECT_EQ(extract(longAddress), longAddress);
+    EXPECT_EQ(get(DISPID_SIEVAN_DUPLICATES), u"0");
+    extract(u"qqqx@b.c");    // handed over: a duplicate of the first, and inside the long one
+    extract(longAddress);    // itself again, tested here
+    extract(u"qx@b.cqqqq");  // across the join of the first two
+    EXPECT_EQ(get(DISPID_SIEVAN_COUNT), u"5");
+    EXPECT_EQ(get(DISPID_SIEVAN_DUPLICATES), u"3");
+}
+
 TEST_F(UnwatchedSievanTest, SavingWritesTheCountSoFar) {
     extract(u"a@b.c");
     extract(u"a@b.c");
