@@ -1,7 +1,6 @@
 #include "entry_sort.h"
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
 #include <functional>
 #include <numeric>
@@ -30,10 +29,8 @@ uint64_t bigEndian(const unsigned char* bytes, int count) {
 }
 
 Keyed keyedOf(uint32_t position, QByteArrayView firstLine, std::string& scratch) {
-    scratch.clear();
-    appendFoldedKey(firstLine, scratch);
-    unsigned char prefix[12] = {};
-    std::memcpy(prefix, scratch.data(), std::min<size_t>(scratch.size(), sizeof prefix));
+    unsigned char prefix[12];
+    foldedKeyPrefix(firstLine, prefix, sizeof prefix, scratch);
     return {bigEndian(prefix, 8), uint32_t(bigEndian(prefix + 8, 4)), position};
 }
 

@@ -23,16 +23,35 @@ void appendCodeUnit(char16_t unit, std::string& out) {
     }
 }
 
+bool isAscii(QByteArrayView text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    return std::all_of(bytes, bytes + text.size(), [](unsigned char b) { return b < 0x80; });
+}
+
+char foldedAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+}
+
 }  // namespace
 
+void foldedKeyPrefix(QByteArrayView text, unsigned char* prefix, std::size_t size,
+                     std::string& scratch) {
+    std::fill(prefix, prefix + size, 0);
+    if (isAscii(text)) {
+        const std::size_t count = std::min(size, std::size_t(text.size()));
+        for (std::size_t i = 0; i < count; ++i) prefix[i] = foldedAscii(text[qsizetype(i)]);
+        return;
+    }
+    scratch.clear();
+    appendFoldedKey(text, scratch);
+    std::copy_n(scratch.begin(), std::min(size, scratch.size()), prefix);
+}
+
 void appendFoldedKey(QByteArrayView text, std::string& out) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    if (std::all_of(bytes, bytes + text.size(), [](unsigned char b) { return b < 0x80; })) {
+    if (isAscii(text)) {
         const size_t from = out.size();
         out.append(text.data(), size_t(text.size()));
-        for (size_t i = from; i < out.size(); ++i) {
-            if (out[i] >= 'A' && out[i] <= 'Z') out[i] = char(out[i] + ('a' - 'A'));
-        }
+        for (size_t i = from; i < out.size(); ++i) out[i] = foldedAscii(out[i]);
         return;
     }
     const QString folded = caseFolded(decodeStored(text));

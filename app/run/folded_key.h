@@ -3,6 +3,7 @@
 
 #include <QByteArrayView>
 
+#include <cstddef>
 #include <string>
 
 namespace rosterly {
@@ -13,5 +14,11 @@ namespace rosterly {
 // byte by byte gives the order of comparing the folded texts code unit by code unit, which is
 // the order of QString::compare(a, b, Qt::CaseInsensitive). Lower-case ASCII is its own key.
 void appendFoldedKey(QByteArrayView text, std::string& out);
+
+// The first `size` bytes of the folded key of `text`, zero-padded where the key is shorter.
+// ASCII text, the usual case, is folded where it stands; any other is folded whole, in
+// `scratch`.
+void foldedKeyPrefix(QByteArrayView text, unsigned char* prefix, std::size_t size,
+                     std::string& scratch);
 
 }  // namespace rosterly
