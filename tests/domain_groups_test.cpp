@@ -29,7 +29,7 @@ protected:
     }
     QStringList lines() const {
         QStringList all;
-        groups.forEachLine([&](AcceptedAddresses::Entry entry) { all << record.address(entry); });
+        for (const auto entry : groups.lines()) all << record.address(entry);
         return all;
     }
 

@@ -34,12 +34,24 @@ Entries sorted(const Entries& entries) {
     for (uint32_t chunk : {kSortChunk, 1u, 3u, 64u}) {
         std::vector<uint32_t> order(entries.size());
         std::iota(order.begin(), order.end(), 0u);
+        // The merge fetches only entries there are, each as often as it keys it: once.
+        std::vector<int> fetched(entries.size());
         sortEntries(
             order,
             [&](uint32_t e, uint32_t k) {
                 return k < lines[e].size() ? QByteArrayView(lines[e][k]) : QByteArrayView();
             },
-            {}, chunk);
+            [&](std::span<const uint32_t> group) {
+                for (const uint32_t e : group) {
+                    ASSERT_LT(e, entries.size());
+                    ++fetched[e];
+                }
+            },
+            chunk);
+        if (entries.size() > chunk) {
+            EXPECT_EQ(std::count(fetched.begin(), fetched.end(), 1), qsizetype(entries.size()))
+                << "in chunks of " << chunk;
+        }
         Entries result;
         for (const uint32_t e : order) result.push_back(entries[e]);
         if (!results.empty()) {

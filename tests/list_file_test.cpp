@@ -6,6 +6,12 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <numeric>
+#include <random>
+#include <span>
+#include <vector>
+
 #include "platform/rtf_writer.h"
 #include "platform/text_codec.h"
 
@@ -79,6 +85,32 @@ TEST_F(ListFileTest, ListLargerThanOneBlockIsWrittenWhole) {
     for (AcceptedAddresses::Entry e = 0; e < 100000; ++e) file.addLine(e);
     ASSERT_TRUE(file.commit().ok());
     EXPECT_EQ(contents(), expected + "<END>");
+}
+
+// A long list in sorted order is written in two halves at once, the second by way of a part
+// file: the list must come out whole and in order, and the part file must be gone.
+TEST_F(ListFileTest, LongListInGivenOrderIsWrittenWholeInBothFormats) {
+    constexpr int kCount = 150001;
+    QStringList addresses;
+    for (int i = 0; i < kCount; ++i) {
+        addresses << (i % 1000 == 7 ? QStringLiteral("{\\x%1}@\u00e9t\u00e9.fr").arg(i)
+                                    : QStringLiteral("user%1@example.com").arg(i));
+    }
+    record(addresses);
+    std::vector<AcceptedAddresses::Entry> order(kCount);
+    std::iota(order.begin(), order.end(), 0u);
+    std::shuffle(order.begin(), order.end(), std::mt19937(7));
+    QStringList inOrder;
+    for (const auto entry : order) inOrder << addresses[qsizetype(entry)];
+    const QString text = inOrder.join("\r\n") + "\r\n<END>";
+    for (const auto format : {ListFile::Format::Plain, ListFile::Format::Rich}) {
+        ListFile file(path, format, accepted);
+        file.addLines(std::span<const AcceptedAddresses::Entry>(order));
+        ASSERT_TRUE(file.commit().ok());
+        EXPECT_TRUE(contents() ==
+                    (format == ListFile::Format::Plain ? encodeText(text) : writeRtf(text)));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"list.doc"});
+    }
 }
 
 TEST_F(ListFileTest, FailedListLeavesTheOldFileAndSaysWhy) {

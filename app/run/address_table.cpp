@@ -16,10 +16,7 @@ void AddressTable::sortEntries() {
         [this](Entry entry, uint32_t k) {
             return k == 0 ? m_record.line(entry) : QByteArrayView();
         },
-        [this](Entry entry, unsigned stage) {
-            if (stage == kPrefetchStages - 2) m_record.prefetchStart(entry);
-            if (stage == kPrefetchStages - 1) m_record.prefetchLine(entry);
-        });
+        [this](std::span<const Entry> entries) { m_record.fetchLines(entries); });
     m_groups.sortGroups();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "accepted_addresses.h"
@@ -35,25 +36,18 @@ public:
     // case (entry_sort.h); equal entries keep their order, the addresses inside a group too.
     void sortEntries();
 
-    // Calls visit(entry) for every address of every table entry, in the list's order: the
-    // lines of the list file.
-    template <typename Visit>
-    void forEachLine(Visit visit) const {
-        const size_t count = m_addresses.size();
-        for (size_t i = 0; i < count; ++i) {
-            if (i + 2 * kAhead < count) m_record.prefetchStart(m_addresses[i + 2 * kAhead]);
-            if (i + kAhead < count) m_record.prefetchLine(m_addresses[i + kAhead]);
-            visit(m_addresses[i]);
-        }
-        m_groups.forEachLine(visit);
+    // Calls write(lines) with the entries of the list file's lines, in the list's order: every
+    // address of every table entry, in a run for each mode.
+    template <typename Write>
+    void forEachLineRun(Write write) const {
+        write(std::span<const Entry>(m_addresses));
+        write(m_groups.lines());
     }
 
     // Empties the table and gives its memory back.
     void clear();
 
 private:
-    static constexpr size_t kAhead = 8;
-
     std::vector<Entry> m_addresses;
     DomainGroups m_groups;
     const AcceptedAddresses& m_record;

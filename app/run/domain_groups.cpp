@@ -135,20 +135,14 @@ void DomainGroups::sortGroups() {
             return at < m_starts[g + 1] ? m_record.line(m_members[at]) : QByteArrayView();
         },
         // A group's first line is found through its start, then its first member.
-        [this](uint32_t g, unsigned stage) {
-            switch (stage) {
-                case 0:
-                    __builtin_prefetch(&m_starts[g]);
-                    break;
-                case 1:
-                    __builtin_prefetch(&m_members[m_starts[g]]);
-                    break;
-                case 2:
-                    m_record.prefetchStart(m_members[m_starts[g]]);
-                    break;
-                default:
-                    m_record.prefetchLine(m_members[m_starts[g]]);
-                    break;
+        [this](std::span<const uint32_t> groups) {
+            constexpr size_t kGroup = 16;
+            Entry firsts[kGroup];
+            for (size_t from = 0; from < groups.size(); from += kGroup) {
+                const size_t count = std::min(kGroup, groups.size() - from);
+                for (size_t i = 0; i < count; ++i)
+                    firsts[i] = m_members[m_starts[groups[from + i]]];
+                m_record.fetchLines(std::span<const Entry>(firsts, count));
             }
         });
     // The members move first and the old ones go before the starts move, so that no more than

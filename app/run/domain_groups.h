@@ -64,23 +64,15 @@ public:
     // addresses added later still join their domain's group.
     void sortGroups();
 
-    // Calls visit(entry) for every address of every group, in the groups' order.
-    template <typename Visit>
-    void forEachLine(Visit visit) const {
+    // Every address of every group, in the groups' order; valid until the next change.
+    std::span<const Entry> lines() const {
         settle();
-        const size_t count = m_members.size();
-        for (size_t i = 0; i < count; ++i) {
-            if (i + 2 * kAhead < count) m_record.prefetchStart(m_members[i + 2 * kAhead]);
-            if (i + kAhead < count) m_record.prefetchLine(m_members[i + kAhead]);
-            visit(m_members[i]);
-        }
+        return m_members;
     }
 
     void clear();
 
 private:
-    static constexpr size_t kAhead = 8;
-
     void settle() const;
     void regroup(const std::vector<Entry>& sequence) const;
 

@@ -1,14 +1,12 @@
 #include "entry_sort.h"
 
 #include <algorithm>
-#include <exception>
 #include <functional>
 #include <numeric>
 #include <string>
-#include <system_error>
-#include <thread>
 
 #include "folded_key.h"
+#include "two_threads.h"
 
 namespace rosterly {
 namespace {
@@ -95,84 +93,57 @@ struct Run {
 // Merges the sorted `runs` of `entries`, given in the order their entries stood, into `out`. An
 // earlier run wins a tie, since its entries stood first.
 void mergeRuns(const std::vector<uint32_t>& entries, const std::vector<Run>& runs, uint32_t* out,
-               const EntryLine& line, const EntryPrefetch& prefetch) {
+               const EntryLine& line, const EntryFetch& fetch) {
+    // A run's coming entries are keyed a group at a time, their lines fetched together.
+    constexpr uint32_t kGroup = 16;
     struct Head {
-        Keyed key;  // of the run's next entry; `position` is the entry itself
-        uint32_t next, end;
+        uint32_t next, end;    // the run's entries not yet keyed
+        uint32_t at, count;    // the keyed ones in `coming`; coming[at] is the run's next entry
+        Keyed coming[kGroup];  // `position` is the entry itself
+        const Keyed& key() const { return coming[at]; }
     };
     std::vector<Head> heads;
     std::string scratch;
+    const auto keyGroup = [&](Head& head) {
+        const uint32_t count = std::min(kGroup, head.end - head.next);
+        const std::span<const uint32_t> group(entries.data() + head.next, count);
+        if (fetch) fetch(group);
+        for (uint32_t i = 0; i < count; ++i) {
+            head.coming[i] = keyedOf(group[i], line(group[i], 0), scratch);
+        }
+        head.next += count;
+        head.at = 0;
+        head.count = count;
+    };
     for (const Run& run : runs) {
         if (run.next == run.end) continue;
-        const uint32_t entry = entries[run.next];
-        heads.push_back({keyedOf(entry, line(entry, 0), scratch), run.next, run.end});
+        heads.push_back({run.next, run.end, 0, 0, {}});
+        keyGroup(heads.back());
     }
     EntryOrder order(line);
     // A heap of the heads with the least on top; heads are numbered by their runs' order.
     const auto after = [&](uint32_t a, uint32_t b) {
-        const int c =
-            order(heads[a].key, heads[a].key.position, heads[b].key, heads[b].key.position);
+        const Keyed& keyA = heads[a].key();
+        const Keyed& keyB = heads[b].key();
+        const int c = order(keyA, keyA.position, keyB, keyB.position);
         return c != 0 ? c > 0 : a > b;
     };
     std::vector<uint32_t> heap(heads.size());
     std::iota(heap.begin(), heap.end(), 0u);
     std::make_heap(heap.begin(), heap.end(), after);
-    // Each run's coming entries are fetched in stages, kPrefetchDistance entries apart.
-    constexpr uint32_t kPrefetchDistance = 2;
-    const auto fetchAhead = [&](const Head& head) {
-        if (!prefetch) return;
-        for (unsigned stage = 0; stage < kPrefetchStages; ++stage) {
-            const uint32_t ahead = head.next + (kPrefetchStages - stage) * kPrefetchDistance;
-            if (ahead < head.end) prefetch(entries[ahead], stage);
-        }
-    };
     while (!heap.empty()) {
         std::pop_heap(heap.begin(), heap.end(), after);
         Head& head = heads[heap.back()];
-        *out++ = head.key.position;
-        if (++head.next == head.end) {
-            heap.pop_back();
-            continue;
+        *out++ = head.key().position;
+        if (++head.at == head.count) {
+            if (head.next == head.end) {
+                heap.pop_back();
+                continue;
+            }
+            keyGroup(head);
         }
-        fetchAhead(head);
-        const uint32_t entry = entries[head.next];
-        head.key = keyedOf(entry, line(entry, 0), scratch);
         std::push_heap(heap.begin(), heap.end(), after);
     }
-}
-
-// Runs `beside` on a second thread while `here` runs on this one, where the processor has a
-// second core; otherwise, or when no thread can be had, one after the other. What either
-// throws is thrown here once both are done.
-void runTwo(const std::function<void()>& here, const std::function<void()>& beside) {
-    if (std::thread::hardware_concurrency() < 2) {
-        here();
-        beside();
-        return;
-    }
-    std::exception_ptr failure;
-    std::thread second;
-    try {
-        second = std::thread([&] {
-            try {
-                beside();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-    } catch (const std::system_error&) {
-        here();
-        beside();
-        return;
-    }
-    try {
-        here();
-    } catch (...) {
-        second.join();
-        throw;
-    }
-    second.join();
-    if (failure) std::rethrow_exception(failure);
 }
 
 // Merges the sorted chunks of `chunk` entries into one order, in two halves at once: every
@@ -180,7 +151,7 @@ void runTwo(const std::function<void()>& here, const std::function<void()>& besi
 // middle entry of the chunk whose middle entry is the middle one of all the chunks' (the middle
 // of the whole, near enough, however the entries came).
 void mergeChunks(std::vector<uint32_t>& entries, uint32_t chunk, const EntryLine& line,
-                 const EntryPrefetch& prefetch) {
+                 const EntryFetch& fetch) {
     const auto count = uint32_t(entries.size());
     std::vector<Run> runs;
     for (uint32_t first = 0; first < count; first += chunk) {
@@ -225,8 +196,8 @@ void mergeChunks(std::vector<uint32_t>& entries, uint32_t chunk, const EntryLine
         lowCount += cut - run.next;
     }
     std::vector<uint32_t> merged(count);
-    runTwo([&] { mergeRuns(entries, high, merged.data() + lowCount, line, prefetch); },
-           [&] { mergeRuns(entries, low, merged.data(), line, prefetch); });
+    runTwo([&] { mergeRuns(entries, high, merged.data() + lowCount, line, fetch); },
+           [&] { mergeRuns(entries, low, merged.data(), line, fetch); });
     entries.swap(merged);
 }
 
@@ -240,7 +211,7 @@ uint32_t sortChunks(std::vector<uint32_t>& entries, const EntryLine& line, uint3
             sortChunk(entries.data() + first, std::min(chunk, count - first), line);
         }
     };
-    if (count <= chunk || std::thread::hardware_concurrency() < 2) {
+    if (count <= chunk || !hasSecondCore()) {
         sortEvery(0, 1);
         return chunk;
     }
@@ -251,10 +222,10 @@ uint32_t sortChunks(std::vector<uint32_t>& entries, const EntryLine& line, uint3
 
 }  // namespace
 
-void sortEntries(std::vector<uint32_t>& entries, const EntryLine& line,
-                 const EntryPrefetch& prefetch, uint32_t chunk) {
+void sortEntries(std::vector<uint32_t>& entries, const EntryLine& line, const EntryFetch& fetch,
+                 uint32_t chunk) {
     chunk = sortChunks(entries, line, std::max(chunk, 1u));
-    if (entries.size() > chunk) mergeChunks(entries, chunk, line, prefetch);
+    if (entries.size() > chunk) mergeChunks(entries, chunk, line, fetch);
 }
 
 }  // namespace rosterly

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 namespace rosterly {
@@ -24,15 +25,14 @@ namespace rosterly {
 // least one.
 using EntryLine = std::function<QByteArrayView(uint32_t entry, uint32_t k)>;
 
-// Hints that line(entry, 0) will be read soon, in kPrefetchStages steps some entries apart:
-// stage 0 first (where the entry's line is found), the last stage last (the line itself). Sorted
-// chunks are merged by reading their entries' lines at random.
-using EntryPrefetch = std::function<void(uint32_t entry, unsigned stage)>;
-constexpr unsigned kPrefetchStages = 4;
+// Reads line(entry, 0) of each of `entries` into the cache, all at once (loads that do not wait
+// on each other overlap). Sorted chunks are merged by reading their entries' lines at random, a
+// group of each chunk's coming entries at a time.
+using EntryFetch = std::function<void(std::span<const uint32_t> entries)>;
 
 // Puts the entries named in `entries` into that order.
 constexpr uint32_t kSortChunk = uint32_t(1) << 20;
 void sortEntries(std::vector<uint32_t>& entries, const EntryLine& line,
-                 const EntryPrefetch& prefetch = {}, uint32_t chunk = kSortChunk);
+                 const EntryFetch& fetch = {}, uint32_t chunk = kSortChunk);
 
 }  // namespace rosterly

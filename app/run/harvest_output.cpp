@@ -32,7 +32,8 @@ QString shortSummary(qint64 accepted, qint64 duplicates) {
 Status HarvestRun::saveTable(const QString& path, bool rich) {
     if (Status refused = checkTarget(path); !refused.ok()) return refused;
     ListFile file(path, rich ? ListFile::Format::Rich : ListFile::Format::Plain, m_accepted);
-    AddressTable.forEachLine([&](AcceptedAddresses::Entry entry) { file.addLine(entry); });
+    AddressTable.forEachLineRun(
+        [&](std::span<const AcceptedAddresses::Entry> lines) { file.addLines(lines); });
     return file.commit();
 }
 

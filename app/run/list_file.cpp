@@ -5,12 +5,18 @@
 #include <cstdio>
 
 #include "platform/rtf_writer.h"
+#include "two_threads.h"
 
 namespace rosterly {
 namespace {
 
 constexpr qsizetype kBlockBytes = qsizetype(1) << 20;
 constexpr char kListEnd[] = "<END>";
+// A shorter list is written in one piece: a part file and a thread would cost more than they
+// save.
+constexpr std::size_t kHalvesFrom = std::size_t(1) << 16;
+// Lines of a list in sorted order are fetched from the record this many at once.
+constexpr std::size_t kGroup = 16;
 
 QString finalPathOf(const QString& path) {
     const QFileInfo info(path);
@@ -25,7 +31,7 @@ ListFile::ListFile(const QString& path, Format format, const AcceptedAddresses& 
       m_format(format),
       m_record(record) {
     if (!m_file.open()) {
-        m_failure = m_file.errorString();
+        m_writer.failure = m_file.errorString();
         return;
     }
     const QFileInfo old(m_path);
@@ -33,48 +39,107 @@ ListFile::ListFile(const QString& path, Format format, const AcceptedAddresses& 
                               ? old.permissions()
                               : QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
                                     QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther);
-    if (m_format == Format::Rich) m_block = rtfBegin();
+    if (m_format == Format::Rich) m_writer.block = rtfBegin();
 }
 
 void ListFile::addLine(Entry entry) {
+    addLine(m_writer, entry);
+}
+
+void ListFile::addLine(Writer& writer, Entry entry) const {
     if (m_format == Format::Rich) {
         // Most lines are ASCII, whatever way the record holds the rest.
-        if (!appendRtfAscii(m_block, m_record.line(entry))) {
-            m_record.address(entry, m_address);
-            m_address += u"\r\n";
-            appendRtfText(m_block, m_address);
+        if (!appendRtfAscii(writer.block, m_record.line(entry))) {
+            m_record.address(entry, writer.address);
+            writer.address += u"\r\n";
+            appendRtfText(writer.block, writer.address);
         }
     } else if (m_record.linesAreFileBytes()) {
-        m_block += m_record.line(entry);
+        writer.block += m_record.line(entry);
     } else {
-        m_block += m_record.fileLine(entry);
+        writer.block += m_record.fileLine(entry);
     }
-    flushIfFull();
+    if (writer.block.size() >= kBlockBytes) writer.flush();
 }
 
 void ListFile::addLines(Entry first, Entry end) {
     if (m_format == Format::Plain && m_record.linesAreFileBytes()) {
         // The lines stand in the record as the file holds them: one write, no copy.
-        flush();
+        m_writer.flush();
         const QByteArrayView lines = m_record.lines(first, end);
-        write(lines.data(), lines.size());
+        m_writer.write(lines.data(), lines.size());
         return;
     }
     for (Entry entry = first; entry < end; ++entry) addLine(entry);
 }
 
+void ListFile::addLines(std::span<const Entry> order) {
+    if (order.size() >= kHalvesFrom && hasSecondCore() && m_writer.failure.isEmpty()) {
+        addInTwoHalves(order);
+    } else {
+        addInOrder(m_writer, order);
+    }
+}
+
+void ListFile::addInOrder(Writer& writer, std::span<const Entry> order) const {
+    for (std::size_t from = 0; from < order.size(); from += kGroup) {
+        const auto group = order.subspan(from, std::min(kGroup, order.size() - from));
+        m_record.fetchLines(group);
+        for (const Entry entry : group) addLine(writer, entry);
+    }
+}
+
+// The part file stands beside the list, so that the copy stays on one file system; it goes when
+// this returns, whatever happened.
+void ListFile::addInTwoHalves(std::span<const Entry> order) {
+    QTemporaryFile partFile(m_path + QStringLiteral(".XXXXXX"));
+    if (!partFile.open()) {
+        addInOrder(m_writer, order);
+        return;
+    }
+    const std::size_t half = order.size() / 2;
+    Writer part{partFile, {}, {}, {}};
+    runTwo([&] { addInOrder(m_writer, order.first(half)); },
+           [&] {
+               addInOrder(part, order.subspan(half));
+               part.flush();
+           });
+    if (!part.failure.isEmpty()) {
+        if (m_writer.failure.isEmpty()) m_writer.failure = part.failure;
+        return;
+    }
+    append(partFile);
+}
+
+// Copies the part file's bytes after the list's.
+void ListFile::append(QFileDevice& part) {
+    m_writer.flush();
+    if (!part.flush() || !part.seek(0)) {
+        if (m_writer.failure.isEmpty()) m_writer.failure = part.errorString();
+        return;
+    }
+    QByteArray block(kBlockBytes, Qt::Uninitialized);
+    while (m_writer.failure.isEmpty()) {
+        const qint64 got = part.read(block.data(), block.size());
+        if (got < 0) m_writer.failure = part.errorString();
+        if (got <= 0) return;
+        m_writer.write(block.data(), got);
+    }
+}
+
 Status ListFile::commit() {
     if (m_format == Format::Rich) {
-        appendRtfText(m_block, QString::fromLatin1(kListEnd));
-        m_block += rtfEnd();
+        appendRtfText(m_writer.block, QString::fromLatin1(kListEnd));
+        m_writer.block += rtfEnd();
     } else {
-        m_block += kListEnd;
+        m_writer.block += kListEnd;
     }
-    flush();
-    if (m_failure.isEmpty() && !m_file.flush()) m_failure = m_file.errorString();
-    if (!m_failure.isEmpty()) {
+    m_writer.flush();
+    QString& failure = m_writer.failure;
+    if (failure.isEmpty() && !m_file.flush()) failure = m_file.errorString();
+    if (!failure.isEmpty()) {
         return Status::failure(
-            QStringLiteral("\"%1\" cannot be written: %2.").arg(m_path, m_failure));
+            QStringLiteral("\"%1\" cannot be written: %2.").arg(m_path, failure));
     }
     m_file.close();
     if (std::rename(QFile::encodeName(m_file.fileName()).constData(),
@@ -86,23 +151,15 @@ Status ListFile::commit() {
     return Status::success();
 }
 
-void ListFile::flushIfFull() {
-    if (m_block.size() >= kBlockBytes) flush();
+void ListFile::Writer::flush() {
+    write(block.data(), block.size());
+    block.resize(0);
 }
-
-void ListFile::flush() {
-    write(m_block.data(), m_block.size());
-    m_block.resize(0);
-}
-
-}  // namespace rosterly
-
-namespace rosterly {
 
 // The first failure is kept; nothing more is written after it.
-void ListFile::write(const char* data, qsizetype size) {
-    if (m_failure.isEmpty() && size > 0 && m_file.write(data, size) != size) {
-        m_failure = m_file.errorString();
+void ListFile::Writer::write(const char* data, qsizetype size) {
+    if (failure.isEmpty() && size > 0 && file.write(data, size) != size) {
+        failure = file.errorString();
     }
 }
 

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTemporaryFile>
 
+#include <span>
+
 #include "accepted_addresses.h"
 #include "platform/status.h"
 
@@ -32,21 +34,35 @@ public:
     void addLine(Entry entry);
     // The lines of entries first to end - 1.
     void addLines(Entry first, Entry end);
+    // The lines of the entries named in `order`, in that order: a sorted or grouped list, whose
+    // lines the record holds at random. A long one is written in two halves at once where the
+    // processor has a second core; the second half goes to a part file beside the list until
+    // the first is written, and is then copied after it.
+    void addLines(std::span<const Entry> order);
     // Ends the list with "<END>" and puts the file in place. Nothing is written without it.
     Status commit();
 
 private:
-    void flushIfFull();
-    void flush();
-    void write(const char* data, qsizetype size);
+    // Lines gathered in blocks on their way to one file: the list's, or a part of it.
+    struct Writer {
+        QFileDevice& file;
+        QByteArray block;  // written when it reaches kBlockBytes
+        QString address;   // the line being written as RTF; reused
+        QString failure;   // why the file cannot be written; empty while it can
+        void write(const char* data, qsizetype size);
+        void flush();
+    };
+
+    void addLine(Writer& writer, Entry entry) const;
+    void addInOrder(Writer& writer, std::span<const Entry> order) const;
+    void addInTwoHalves(std::span<const Entry> order);
+    void append(QFileDevice& part);
 
     QString m_path;  // where the list goes
     QTemporaryFile m_file;
     const Format m_format;
     const AcceptedAddresses& m_record;
-    QByteArray m_block;  // written when it reaches kBlockBytes
-    QString m_address;   // the line being written as RTF; reused
-    QString m_failure;   // why the list cannot be written; empty while it can
+    Writer m_writer{m_file, {}, {}, {}};
 };
 
 }  // namespace rosterly
