@@ -61,11 +61,6 @@ public:
     QString address(Entry entry) const;
     void address(Entry entry, QString& out) const;
 
-    // Hints that line(entry) will be read soon, in two steps some entries apart: where the
-    // line starts, then the line. Lists written in sorted order read the lines at random.
-    void prefetchStart(Entry entry) const { __builtin_prefetch(&m_lineStarts[entry]); }
-    void prefetchLine(Entry entry) const { __builtin_prefetch(m_lines.data() + startOf(entry)); }
-
     // Reads the lines of `entries` into the cache, all of them at once: loads that do not wait
     // on each other overlap, so a group of entries read at random costs about two trips to
     // memory (where the lines start, then the lines) instead of two each.
