@@ -139,10 +139,10 @@ void DomainGroups::sortGroups() {
             constexpr size_t kGroup = 16;
             Entry firsts[kGroup];
             for (size_t from = 0; from < groups.size(); from += kGroup) {
-                const size_t count = std::min(kGroup, groups.size() - from);
-                for (size_t i = 0; i < count; ++i)
+                const size_t size = std::min(kGroup, groups.size() - from);
+                for (size_t i = 0; i < size; ++i)
                     firsts[i] = m_members[m_starts[groups[from + i]]];
-                m_record.fetchLines(std::span<const Entry>(firsts, count));
+                m_record.fetchLines(std::span<const Entry>(firsts, size));
             }
         });
     // The members move first and the old ones go before the starts move, so that no more than
