@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <functional>
 
 #include "fakes/fake_sievan.h"
 #include "fakes/fake_transfer.h"
@@ -140,6 +143,51 @@ TEST_F(HarvestRunTest, ClosingStopsReadingAndShowsNothing) {
     EXPECT_TRUE(messageBoxes.shown.empty());
     EXPECT_EQ(window.events.last(), "unlock");
     EXPECT_EQ(output(), "");
+}
+
+// A plain list in input order is written while the input is read: the output holds nothing of
+// it until the list is whole, and a run that stops leaves no trace of it.
+class GrowingListTest : public HarvestRunTest {
+protected:
+    static constexpr int kAddresses = 150000;  // about 3.5 MB of list, written in blocks of 1 MiB
+    static constexpr int kMidway = 100000;
+    static QByteArray input() {
+        QByteArray text;
+        for (int i = 0; i < kAddresses; ++i)
+            text += "From: user" + QByteArray::number(i) + "@x.cc\n";
+        return text;
+    }
+    QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
+    // Calls `midway` at the Extract of address kMidway.
+    void atMidway(std::function<void()> midway) {
+        control.onExtract = [midway, extracts = 0]() mutable {
+            if (++extracts == kMidway) midway();
+        };
+    }
+};
+
+TEST_F(GrowingListTest, ListIsWholeAndReachesTheOutputOnlyAtTheEnd) {
+    qint64 outputMidway = -1;
+    atMidway([&] { outputMidway = QFileInfo(window.output).size(); });
+    run(input());
+    EXPECT_EQ(outputMidway, 0);
+    QByteArray expected;
+    for (int i = 0; i < kAddresses; ++i) expected += "user" + QByteArray::number(i) + "@x.cc\r\n";
+    EXPECT_TRUE(output() == expected + "<END>");
+    EXPECT_EQ(files(), (QStringList{"in.txt", "out.doc"}));
+}
+
+TEST_F(GrowingListTest, ClosingAfterPartOfTheListWasWrittenLeavesNoTrace) {
+    atMidway([&] {
+        window.closed = true;
+        // The run looks at the window at least this often while it accepts addresses.
+        QThread::msleep(20);
+    });
+    run(input());
+    EXPECT_TRUE(messageBoxes.shown.empty());
+    EXPECT_EQ(output(), "");
+    EXPECT_EQ(files(), (QStringList{"in.txt", "out.doc"}));
+    EXPECT_LT(control.calls.count(QStringLiteral("extract")), kAddresses);
 }
 
 TEST_F(HarvestRunTest, UrlModeSavesFetchedTextAsTemporaryFileAndReadsIt) {

@@ -169,6 +169,7 @@ void HarvestRun::readLines(QFile& input) {
             handleLine(batch->line(i));
         }
         reportReading(batch->bytesConsumed);
+        writeGrowingList();
     }
     settleAddress();
     if (step == ReadAhead::Step::Error) {

@@ -6,6 +6,9 @@
 namespace rosterly {
 namespace {
 
+// A list written while the input is read goes out in blocks of about this size.
+constexpr qsizetype kGrowingListBlockBytes = qsizetype(1) << 20;
+
 QString splitSummary(qint64 accepted, qint64 duplicates) {
     return QStringLiteral(
                "%1 Addresses extracted,\r\n"
@@ -42,6 +45,33 @@ Status HarvestRun::saveListText(const QString& path, bool rich) {
     ListFile file(path, rich ? ListFile::Format::Rich : ListFile::Format::Plain, m_accepted);
     file.addLines(ListText.first, ListText.end);
     return file.commit();
+}
+
+// A plain list in input order needs nothing from the end of the run but its last lines: it is
+// written as it grows, so that the run's end is not held up by writing all of it. Nothing
+// reaches the output file before the output step puts the list in place; a run that stops
+// leaves no trace of it.
+void HarvestRun::startGrowingList() {
+    if (m_options.split || m_options.sort || m_options.domain) return;
+    m_growingList =
+        std::make_unique<ListFile>(m_options.output, ListFile::Format::Plain, m_accepted);
+    m_grownUpTo = ListText.first;
+}
+
+void HarvestRun::writeGrowingList() {
+    if (!m_growingList ||
+        m_accepted.lines(m_grownUpTo, ListText.end).size() < kGrowingListBlockBytes) {
+        return;
+    }
+    m_growingList->addLines(m_grownUpTo, ListText.end);
+    m_grownUpTo = ListText.end;
+}
+
+Status HarvestRun::finishGrowingList() {
+    const std::unique_ptr<ListFile> list = std::move(m_growingList);
+    if (Status refused = checkTarget(m_options.output); !refused.ok()) return refused;
+    list->addLines(m_grownUpTo, ListText.end);
+    return list->commit();
 }
 
 // A piece is written when its N-th address has been stored, so every piece but the last holds
@@ -83,6 +113,7 @@ Status HarvestRun::SaveFile() {
 }
 
 void HarvestRun::forgetRun() {
+    m_growingList.reset();
     AddressTable.clear();
     ListText = {};
     m_accepted.clear();
@@ -107,6 +138,8 @@ Status HarvestRun::saveList() {
     } else if (m_options.sort) {
         SortDomains();
         saved = saveTable(output, true);
+    } else if (m_growingList) {
+        saved = finishGrowingList();
     } else {
         saved = saveListText(output, false);
     }

@@ -3,6 +3,7 @@
 #include <QDir>
 
 #include "internet_transfer.h"
+#include "list_file.h"
 #include "platform/rich_text_buffer.h"
 
 namespace rosterly {
@@ -46,6 +47,7 @@ void HarvestRun::Extract() {
     if (!m_inputFiles.isEmpty() && !m_stopped) openInput(0, input);
     QFile output;
     if (!m_stopped) openOutput(output);
+    if (output.isOpen()) startGrowingList();
     if (!m_stopped) readInputs(input);
     m_accepted.releaseIndex();  // no more duplicate tests: the lists are written from the record
     if (m_options.split && !m_stopped) note(writeLastPiece());

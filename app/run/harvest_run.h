@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <unordered_set>
 #include <vector>
 
@@ -19,6 +20,7 @@
 
 namespace rosterly {
 
+class ListFile;
 class SievanCalls;
 
 // The run state lives as long as the window; a run starts from the window's handler of the
@@ -93,6 +95,9 @@ private:
     Status saveList();
     Status saveTable(const QString& path, bool rich);
     Status saveListText(const QString& path, bool rich);
+    void startGrowingList();
+    void writeGrowingList();
+    Status finishGrowingList();
     void forgetRun();
     void showSummary(const QString& text);
 
@@ -119,6 +124,10 @@ private:
     // next line, so that its place in the record arrives in the meantime.
     QString m_pendingAddress;
     bool m_addressPending = false;
+    // The list of a run that keeps its addresses in input order, in one file: it is written
+    // while the input is read, up to m_grownUpTo, and put in place at the output step.
+    std::unique_ptr<ListFile> m_growingList;
+    AcceptedAddresses::Entry m_grownUpTo = 0;
     QStringList m_failures;            // different reasons, in order of their first failure
     qsizetype m_unlistedFailures = 0;  // different reasons beyond those listed
     bool m_stopped = false;            // the window was closed during the run

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include "com/oleauto.h"
 #include "com/unknwn.h"
 #include "corvell_ids.h"
@@ -39,6 +41,7 @@ public:
         if (params && params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
         if (member == DISPID_SIEVAN_EXTRACT && flags == DISPATCH_METHOD) {
             calls << QStringLiteral("extract");
+            if (onExtract) onExtract();
             address = cleaned(address);
             return address.contains(failOn) && !failOn.isEmpty() ? E_FAIL : S_OK;
         }
@@ -62,6 +65,7 @@ public:
     QString address;
     QString failOn;  // Extract fails when the cleaned text holds this
     QStringList calls;
+    std::function<void()> onExtract;  // called at every Extract, before its work
 };
 
 }  // namespace rosterly
