@@ -90,17 +90,20 @@ void DomainGroups::regroup(const std::vector<Entry>& sequence) const {
         // slot fetched while the entries before it are placed.
         constexpr size_t kAheadMask = 15;
         uint64_t hashes[kAheadMask + 1];
-        std::string key, other;
+        QByteArrayView keys[kAheadMask + 1];
+        std::string scratches[kAheadMask + 1], other;
         const auto hashAhead = [&](size_t i) {
             if (i >= sequence.size()) return;
-            hashes[i & kAheadMask] = hashOf(domainKeyOf(m_record.line(sequence[i]), key));
-            domains.prefetch(hashes[i & kAheadMask]);
+            const size_t at = i & kAheadMask;
+            keys[at] = domainKeyOf(m_record.line(sequence[i]), scratches[at]);
+            hashes[at] = hashOf(keys[at]);
+            domains.prefetch(hashes[at]);
         };
         for (size_t i = 0; i < kAheadMask; ++i) hashAhead(i);
         for (size_t i = 0; i < sequence.size(); ++i) {
             hashAhead(i + kAheadMask);
             const uint64_t hash = hashes[i & kAheadMask];
-            const QByteArrayView wanted = domainKeyOf(m_record.line(sequence[i]), key);
+            const QByteArrayView wanted = keys[i & kAheadMask];
             const uint32_t first = domains.find(hash, [&](uint32_t place) {
                 return domainKeyOf(m_record.line(sequence[place]), other) == wanted;
             });
