@@ -143,8 +143,7 @@ void DomainGroups::sortGroups() {
             Entry firsts[kGroup];
             for (size_t from = 0; from < groups.size(); from += kGroup) {
                 const size_t size = std::min(kGroup, groups.size() - from);
-                for (size_t i = 0; i < size; ++i)
-                    firsts[i] = m_members[m_starts[groups[from + i]]];
+                for (size_t i = 0; i < size; ++i) firsts[i] = m_members[m_starts[groups[from + i]]];
                 m_record.fetchLines(std::span<const Entry>(firsts, size));
             }
         });
