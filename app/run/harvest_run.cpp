@@ -4,6 +4,7 @@
 
 #include "internet_transfer.h"
 #include "list_file.h"
+#include "platform/freed_memory.h"
 #include "platform/rich_text_buffer.h"
 
 namespace rosterly {
@@ -50,6 +51,7 @@ void HarvestRun::Extract() {
     if (output.isOpen()) startGrowingList();
     if (!m_stopped) readInputs(input);
     m_accepted.releaseIndex();  // no more duplicate tests: the lists are written from the record
+    returnFreedMemory();        // the reading's buffers, before grouping and sorting
     if (m_options.split && !m_stopped) note(writeLastPiece());
 
     m_window.setStatus(QString());
