@@ -37,8 +37,8 @@ TEST_F(ListFileTest, PlainListIsTheLinesThenEnd) {
     record({"a@b.cc", "\u00e9t\u00e9@x.fr", "c@d.cc", "\U0001F600@x.cc"});
     ListFile file(path, ListFile::Format::Plain, accepted);
     file.addLines(1, 3);
-    file.addLine(0);
-    file.addLine(3);
+    const std::vector<AcceptedAddresses::Entry> rest{0, 3};
+    file.addLines(std::span<const AcceptedAddresses::Entry>(rest));
     ASSERT_TRUE(file.commit().ok());
     EXPECT_EQ(contents(),
               "\xc3\xa9t\xc3\xa9@x.fr\r\nc@d.cc\r\na@b.cc\r\n\xf0\x9f\x98\x80@x.cc\r\n<END>");
@@ -82,7 +82,9 @@ TEST_F(ListFileTest, ListLargerThanOneBlockIsWrittenWhole) {
         expected += address.toLatin1() + "\r\n";
     }
     ListFile file(path, ListFile::Format::Plain, accepted);
-    for (AcceptedAddresses::Entry e = 0; e < 100000; ++e) file.addLine(e);
+    std::vector<AcceptedAddresses::Entry> order(100000);
+    std::iota(order.begin(), order.end(), 0u);
+    file.addLines(std::span<const AcceptedAddresses::Entry>(order));
     ASSERT_TRUE(file.commit().ok());
     EXPECT_EQ(contents(), expected + "<END>");
 }
@@ -122,14 +124,14 @@ TEST_F(ListFileTest, FailedListLeavesTheOldFileAndSaysWhy) {
     {
         ListFile elsewhere(dir.filePath(QStringLiteral("no/such/list.doc")),
                            ListFile::Format::Plain, accepted);
-        elsewhere.addLine(0);
+        elsewhere.addLines(0, 1);
         const Status status = elsewhere.commit();
         EXPECT_FALSE(status.ok());
         EXPECT_TRUE(status.message().contains(QStringLiteral("list.doc")));
     }
     {
         ListFile unfinished(path, ListFile::Format::Plain, accepted);
-        unfinished.addLine(0);  // never committed
+        unfinished.addLines(0, 1);  // never committed
     }
     EXPECT_EQ(contents(), "old");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"list.doc"});
@@ -139,7 +141,7 @@ TEST_F(ListFileTest, ReplacedListKeepsItsPermissionsAndNewOneIsReadableByAll) {
     record({"a@b.cc"});
     const auto write = [&] {
         ListFile file(path, ListFile::Format::Plain, accepted);
-        file.addLine(0);
+        file.addLines(0, 1);
         return file.commit().ok();
     };
     ASSERT_TRUE(write());

@@ -42,10 +42,6 @@ ListFile::ListFile(const QString& path, Format format, const AcceptedAddresses& 
     if (m_format == Format::Rich) m_writer.block = rtfBegin();
 }
 
-void ListFile::addLine(Entry entry) {
-    addLine(m_writer, entry);
-}
-
 void ListFile::addLine(Writer& writer, Entry entry) const {
     if (m_format == Format::Rich) {
         // Most lines are ASCII, whatever way the record holds the rest.
@@ -70,7 +66,7 @@ void ListFile::addLines(Entry first, Entry end) {
         m_writer.write(lines.data(), lines.size());
         return;
     }
-    for (Entry entry = first; entry < end; ++entry) addLine(entry);
+    for (Entry entry = first; entry < end; ++entry) addLine(m_writer, entry);
 }
 
 void ListFile::addLines(std::span<const Entry> order) {

@@ -31,7 +31,6 @@ public:
     ListFile(const ListFile&) = delete;
     ListFile& operator=(const ListFile&) = delete;
 
-    void addLine(Entry entry);
     // The lines of entries first to end - 1.
     void addLines(Entry first, Entry end);
     // The lines of the entries named in `order`, in that order: a sorted or grouped list, whose
