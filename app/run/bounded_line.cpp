@@ -1,6 +1,7 @@
 #include "bounded_line.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "address_bytes.h"
@@ -10,6 +11,22 @@ namespace {
 
 using address_bytes::isLeft;
 using address_bytes::isRight;
+
+// Bytes that follow() keeps as they come: not "@", ".", ";" or a right delimiter.
+constexpr std::array<bool, 256> plainTable() {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        table[std::size_t(c)] =
+            (address_bytes::kClasses[std::size_t(c)] & address_bytes::kRight) == 0 && c != '@' &&
+            c != '.' && c != ';';
+    }
+    return table;
+}
+constexpr std::array<bool, 256> kPlain = plainTable();
+
+bool isPlain(char c) {
+    return kPlain[static_cast<unsigned char>(c)];
+}
 
 void appendCapped(std::string& to, const char* from, qint64 count, qsizetype limit) {
     const qint64 room = qint64(limit) - qint64(to.size());
@@ -149,11 +166,26 @@ const char* BoundedLine::follow(const char* from, const char* to) {
             m_segmentStart = positionOf(p) + 1;
             m_segment.clear();
         } else {
-            if (c != '-') m_lastKept = positionOf(p);
-            keep(c);
+            p = keepPlainRun(p, to) - 1;
         }
     }
     return to;
+}
+
+// Most of an address is bytes that only go along; they are kept in one piece up to the next
+// byte that steers the cleaning.
+const char* BoundedLine::keepPlainRun(const char* from, const char* to) {
+    const char* end = from + 1;
+    while (end < to && isPlain(*end)) ++end;
+    for (const char* q = end; q > from;) {
+        if (*--q != '-') {
+            m_lastKept = positionOf(q);
+            break;
+        }
+    }
+    appendCapped(m_candidate, from, end - from, m_limit);
+    if (!segmentIsCandidate()) appendCapped(m_segment, from, end - from, m_limit);
+    return end;
 }
 
 BoundedLine::Outcome BoundedLine::outcome() const {
