@@ -4,6 +4,8 @@
 #include <bit>
 #include <utility>
 
+#include "com/cache_prefetch.h"
+
 namespace corvell {
 
 namespace seen_text_detail {
@@ -43,7 +45,7 @@ PositionMultimap::Candidates PositionMultimap::find(std::uint64_t hash) const {
 }
 
 void PositionMultimap::prefetch(std::uint64_t hash) const {
-    if (m_slotCount != 0) __builtin_prefetch(&m_slots[home(tagOf(hash))], 1);
+    if (m_slotCount != 0) com::prefetchLine(&m_slots[home(tagOf(hash))]);
 }
 
 void PositionMultimap::reserve(std::size_t inserts) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "com/cache_prefetch.h"
 #include "com/hash_mix.h"
 
 namespace corvell {
@@ -364,7 +365,7 @@ std::size_t SeenText::filedEnd() const {
 // while the caller does other work.
 SeenText::Key SeenText::prefetch(std::u16string_view needle) const {
     const Key key = pieceKey(needle);
-    if (!m_recent.empty()) __builtin_prefetch(&m_recent[key & (m_recent.size() - 1)]);
+    if (!m_recent.empty()) com::prefetchLine(&m_recent[key & (m_recent.size() - 1)]);
     return key;
 }
 

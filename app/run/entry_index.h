@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "com/cache_prefetch.h"
+
 namespace rosterly {
 
 // Open addressing with linear probing. Every slot holds an entry number and the top 32 bits of
@@ -40,8 +42,8 @@ public:
     void prefetch(uint64_t hash) const {
         if (m_capacity == 0) return;
         const size_t home = homeOf(tagOf(hash));
-        __builtin_prefetch(&m_slots[home]);
-        __builtin_prefetch(&m_slots[home + kSlotsPerLine < m_capacity ? home + kSlotsPerLine : 0]);
+        com::prefetchLine(&m_slots[home]);
+        com::prefetchLine(&m_slots[home + kSlotsPerLine < m_capacity ? home + kSlotsPerLine : 0]);
     }
 
     // Files `entry` under `hash`. Precondition: entry < kNone.

@@ -18,6 +18,7 @@
 #include "bounded_line.h"
 #include "input_lines.h"
 #include "line_pieces.h"
+#include "com/cache_prefetch.h"
 #include "platform/status.h"
 #include "prefetched_input.h"
 
@@ -51,7 +52,7 @@ public:
             return QStringView(units.data() + begin, qsizetype(ends[i] - begin));
         }
         void prefetch(std::size_t i) const {
-            __builtin_prefetch(units.data() + (i == 0 ? 0 : ends[i - 1]));
+            com::prefetchLine(units.data() + (i == 0 ? 0 : ends[i - 1]));
         }
     };
 
