@@ -8,6 +8,8 @@
 #include <string_view>
 #include <utility>
 
+#include "com/cache_prefetch.h"
+
 namespace corvell {
 
 // One-byte units in one block. A large block is mapped from the system and grows by remapping,
@@ -72,6 +74,11 @@ public:
             for (std::size_t i = from; i < to; ++i) f(char16_t{m_units8[i]});
         }
         return f;
+    }
+    // Starts fetching the units around `at` (a position below size()) into the cache.
+    void prefetch(std::size_t at) const {
+        com::prefetchLine(m_wide ? static_cast<const void*>(m_units16.data() + at)
+                                 : static_cast<const void*>(m_units8.data() + at));
     }
     std::size_t memoryBytes() const { return m_units8.capacity() + 2 * m_units16.capacity(); }
 

@@ -261,6 +261,9 @@ void SeenText::file(std::uint32_t at, Context& context, std::size_t left, std::s
     if (!filed.crowded) return;
     const bool branched = filed.branched || (!rightOnly && isBranched(left));
     fileFiner(at, context, left, right, rightOnly, branched);
+    // The evicted '@'s stand anywhere in the text: the units around all of them are fetched at
+    // once, so that their cache misses overlap.
+    for (std::uint32_t i = 0; i < filed.evictions; ++i) m_text.prefetch(evicted[i]);
     for (std::uint32_t i = 0; i < filed.evictions; ++i) {
         const std::uint32_t other = evicted[i];
         Context otherContext(m_text, other);
