@@ -11,6 +11,7 @@ void typicalLine(benchmark::State& state, std::u16string line) {
         benchmark::DoNotOptimize(corvell::cleanAddress(line));
     }
 }
+BENCHMARK_CAPTURE(typicalLine, alreadyClean, u"john.smith@mail.example.com");
 BENCHMARK_CAPTURE(typicalLine, displayName, u"contact: John Smith <john.smith@example.com>");
 BENCHMARK_CAPTURE(typicalLine, mailtoWithStop, u"mailto:abc@b.c.");
 BENCHMARK_CAPTURE(typicalLine, queryTail, u"see https://example.com/?to=jo@ex.org&subject=hi");

@@ -66,22 +66,36 @@ bool isTrimmedAtBack(char16_t last) {
 // Most texts the control is given are already an address: the cleaning would leave them whole.
 // One pass over the text tells whether it would, from what the phases look at: no left
 // delimiter before the last '@', no right delimiter after the first, no "..", a '.' after the
-// first '@', neither end trimmed. Anything else takes the phases themselves.
+// first '@', neither end trimmed. Anything else takes the phases themselves. Most units are none
+// of those, and one lookup passes them.
+enum : unsigned char { At = 4, Stop = 8 };
+
+constexpr std::array<unsigned char, 128> cleanCheckTable() {
+    std::array<unsigned char, 128> table = delimiters;
+    table[u'@'] |= At;
+    table[u'.'] |= Stop;
+    return table;
+}
+
+constexpr std::array<unsigned char, 128> cleanCheck = cleanCheckTable();
+
 bool isAlreadyClean(std::u16string_view text) {
     std::size_t firstAt = npos, lastStop = npos, lastRight = npos;
     bool seenLeft = false;          // a left delimiter so far
     bool leftBeforeLastAt = false;  // one before the latest '@'
     for (std::size_t k = 0; k < text.size(); ++k) {
         const char16_t c = text[k];
-        if (c == u'@') {
+        const unsigned char kind = c < cleanCheck.size() ? cleanCheck[c] : 0;
+        if (kind == 0) continue;
+        if (kind == At) {
             if (firstAt == npos) firstAt = k;
             leftBeforeLastAt = seenLeft;
-        } else if (c == u'.') {
+        } else if (kind == Stop) {
             if (k > 0 && text[k - 1] == u'.') return false;
             lastStop = k;
-        } else if (c < delimiters.size() && delimiters[c] != 0) {
-            seenLeft = seenLeft || (delimiters[c] & Left) != 0;
-            if ((delimiters[c] & Right) != 0) lastRight = k;
+        } else {
+            seenLeft = seenLeft || (kind & Left) != 0;
+            if ((kind & Right) != 0) lastRight = k;
         }
     }
     return firstAt != npos && firstAt > 0 && lastStop != npos && lastStop > firstAt &&
