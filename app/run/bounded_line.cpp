@@ -150,39 +150,40 @@ const char* BoundedLine::follow(const char* from, const char* to) {
                 appendCapped(m_segment, p, 1, m_limit);
             }
             return p + 1;
-        } else if (c == '.') {
-            if (before(p) == '.') {
-                m_open = false;
-                m_segmentStart = positionOf(p);
-                m_segment.assign(1, '.');
-                return p + 1;
-            }
-            m_shape = true;
-            if (m_firstDot < 0) m_firstDot = positionOf(p);
-            keep(c);
+        } else if (c == '.' && before(p) == '.') {
+            m_open = false;
+            m_segmentStart = positionOf(p);
+            m_segment.assign(1, '.');
+            return p + 1;
         } else if (c == ';') {
             // A left delimiter only: the address may still run on past it.
             keep(c);
             m_segmentStart = positionOf(p) + 1;
             m_segment.clear();
         } else {
-            p = keepPlainRun(p, to) - 1;
+            p = keepRun(p, to) - 1;
         }
     }
     return to;
 }
 
-// Most of an address is bytes that only go along; they are kept in one piece up to the next
-// byte that steers the cleaning.
-const char* BoundedLine::keepPlainRun(const char* from, const char* to) {
-    const char* end = from + 1;
-    while (end < to && isPlain(*end)) ++end;
-    for (const char* q = end; q > from;) {
-        if (*--q != '-') {
-            m_lastKept = positionOf(q);
+// Most of an address is bytes that only go along, and single full stops: they are kept in one
+// piece up to the next byte that steers the cleaning. The back is trimmed of "-" and ".".
+const char* BoundedLine::keepRun(const char* from, const char* to) {
+    const char* end = from;
+    const char* lastKept = nullptr;
+    for (; end < to; ++end) {
+        const char c = *end;
+        if (isPlain(c)) {
+            if (c != '-') lastKept = end;
+        } else if (c == '.' && before(end) != '.') {
+            m_shape = true;
+            if (m_firstDot < 0) m_firstDot = positionOf(end);
+        } else {
             break;
         }
     }
+    if (lastKept) m_lastKept = positionOf(lastKept);
     appendCapped(m_candidate, from, end - from, m_limit);
     if (!segmentIsCandidate()) appendCapped(m_segment, from, end - from, m_limit);
     return end;

@@ -58,7 +58,7 @@ private:
     const char* segmentStartIn(const char* from, const char* to) const;
     void startCandidate(const char* at);
     void keep(char c);
-    const char* keepPlainRun(const char* from, const char* to);
+    const char* keepRun(const char* from, const char* to);
     char before(const char* p) const { return p > m_partBegin ? p[-1] : m_lastByte; }
     qint64 positionOf(const char* p) const { return m_length + (p - m_partBegin); }
     bool segmentIsCandidate() const { return m_hasCandidate && m_segmentStart == m_front; }
