@@ -3,6 +3,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "input_lines.h"
 #include "line_pieces.h"
@@ -34,8 +41,8 @@ const QByteArray& mailLikeInput() {
 }
 
 template <class PerPart>
-void readAll(benchmark::State& state, PerPart perPart) {
-    QByteArray data = mailLikeInput();
+void readAll(benchmark::State& state, const QByteArray& input, PerPart perPart) {
+    QByteArray data = input;
     for (auto _ : state) {
         QBuffer buffer(&data);
         buffer.open(QIODevice::ReadOnly);
@@ -46,24 +53,48 @@ void readAll(benchmark::State& state, PerPart perPart) {
     state.SetBytesProcessed(state.iterations() * data.size());
 }
 
-void readerAlone(benchmark::State& state) {
-    readAll(state, [](const InputLines::Part& part) { benchmark::DoNotOptimize(part.bytes); });
+void readerAlone(benchmark::State& state, const QByteArray* input) {
+    readAll(state, *input,
+            [](const InputLines::Part& part) { benchmark::DoNotOptimize(part.bytes); });
 }
-BENCHMARK(readerAlone)->Unit(benchmark::kMillisecond);
 
-void pieces(benchmark::State& state) {
+void pieces(benchmark::State& state, const QByteArray* input) {
     qsizetype handed = 0;
     LinePieces lines(state.range(0) != 0, [&](const BoundedLine& piece, BoundedLine::Outcome o) {
         handed += piece.standIn(o).size();
     });
-    readAll(state, [&](const InputLines::Part& part) {
+    readAll(state, *input, [&](const InputLines::Part& part) {
         lines.append(part.bytes);
         if (part.lineEnds) lines.endLine();
     });
     benchmark::DoNotOptimize(handed);
 }
-BENCHMARK(pieces)->ArgName("every")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The mail-like input, and every corpus of the benchmark set in ROSTERLY_CORPORA when it is set.
+void registerInput(const std::string& name, const QByteArray* input) {
+    benchmark::RegisterBenchmark(("readerAlone/" + name).c_str(), readerAlone, input)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("pieces/" + name).c_str(), pieces, input)
+        ->ArgName("every")
+        ->Arg(0)
+        ->Arg(1)
+        ->Unit(benchmark::kMillisecond);
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    static std::vector<std::pair<std::string, QByteArray>> corpora;
+    if (const char* dir = std::getenv("ROSTERLY_CORPORA")) {
+        for (const char* name : {"docs", "metadata", "source", "mailbox", "mixed", "distinct"}) {
+            QFile file(QDir(QString::fromLocal8Bit(dir)).filePath(QLatin1String(name) + ".txt"));
+            if (file.open(QIODevice::ReadOnly)) corpora.emplace_back(name, file.readAll());
+        }
+    }
+    registerInput("mailLike", &mailLikeInput());
+    for (const auto& [name, input] : corpora) registerInput(name, &input);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
