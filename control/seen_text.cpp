@@ -120,6 +120,9 @@ void SeenText::reset(std::u16string_view initial) {
     m_pieceLists = seen_text_detail::PositionLists();
     m_pendingCount = 0;
     m_missed = {};
+    m_lastWalkEnd = {};
+    m_walkingShare = 0;
+    m_foreseenShare = 0;
     m_cellsIncomplete = false;
     m_automaton.reset();
     m_fallbacks = 0;
@@ -364,11 +367,31 @@ std::size_t SeenText::filedEnd() const {
     return size() > kWidestRight ? size() - kWidestRight : 0;
 }
 
+// A running mean over about the last sixteen events: how often they held.
+void SeenText::addToShare(std::uint32_t& share, bool held) {
+    share = share - share / 16 + (held ? kShareScale / 16 : 0);
+}
+
 // The recent answers are looked up first and most often miss the cache: their slot is fetched
 // while the caller does other work.
 SeenText::Key SeenText::prefetch(std::u16string_view needle) const {
     const Key key = pieceKey(needle);
     if (!m_recent.empty()) com::prefetchLine(&m_recent[key & (m_recent.size() - 1)]);
+    // Where most needles walk through the cells and end their walks where the one before ended
+    // (or one cell finer), as addresses alike in shape do, those two cells are fetched as well.
+    // Elsewhere computing their keys would cost more than it saves.
+    if (m_walkingShare > kShareScale / 2 && m_foreseenShare > kShareScale / 2) {
+        const std::size_t at = needle.find(u'@');
+        if (walks(needle, at) && needle.size() - at - 1 >= kRight[m_lastWalkEnd.right]) {
+            Context context(needle, at);
+            const std::size_t right = m_lastWalkEnd.right;
+            for (std::size_t left = m_lastWalkEnd.left;
+                 left <= m_lastWalkEnd.left + 1 && left < kLeft.size() && at >= kLeft[left];
+                 ++left) {
+                cell(left, right).prefetch(context.key(left, right));
+            }
+        }
+    }
     return key;
 }
 
@@ -382,7 +405,9 @@ bool SeenText::contains(std::u16string_view needle, Key key) const {
     if (needle.empty()) return true;
     if (needle.size() > size()) return false;
     // Most needles of a harvest repeat a recent one: one lookup, before the walk's few.
-    if (needle.size() <= kMaxIndexedPiece && recalls(needle, key)) return true;
+    const bool recalled = needle.size() <= kMaxIndexedPiece && recalls(needle, key);
+    addToShare(m_walkingShare, !recalled);
+    if (recalled) return true;
     const std::size_t at = needle.find(u'@');
     const std::size_t rightSize = at == needle.npos ? 0 : needle.size() - at - 1;
     if (needle.size() <= kMaxIndexedPiece && !cellsAnswerExactly(at, rightSize) &&
@@ -399,6 +424,10 @@ bool SeenText::contains(std::u16string_view needle, Key key) const {
     }
     Context context(needle, at);
     const WalkEnd end = walk(needle, at, context);
+    const bool asForeseen =
+        end.right == m_lastWalkEnd.right && end.left - m_lastWalkEnd.left <= 1;  // see prefetch()
+    addToShare(m_foreseenShare, asForeseen);
+    m_lastWalkEnd = {static_cast<std::uint32_t>(end.left), static_cast<std::uint32_t>(end.right)};
     switch (end.where) {
         case WalkEnd::Cell: {
             // The tags set most candidates aside without reading the text.

@@ -168,6 +168,17 @@ private:
         std::uint32_t layouts = 0;
     };
     mutable Missed m_missed;
+    // Where the last walk through the cells ended, as indices of kLeft and kRight; the share of
+    // recent lookups that were not recalled, and of recent walks that ended where the walk
+    // before them foretold: running means, in kShareScale parts. See prefetch().
+    struct CellIndices {
+        std::uint32_t left = 0, right = 0;
+    };
+    mutable CellIndices m_lastWalkEnd;
+    static constexpr std::uint32_t kShareScale = 1024;
+    mutable std::uint32_t m_walkingShare = 0;
+    mutable std::uint32_t m_foreseenShare = 0;
+    static void addToShare(std::uint32_t& share, bool held);
     // Right walks laid out so far (each branch() or branchWidth()).
     mutable std::uint32_t m_layouts = 0;
     // Filing ran out of memory: answers come from the exact fallback until the next reset.
