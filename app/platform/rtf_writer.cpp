@@ -99,6 +99,13 @@ void appendRtfText(QByteArray& out, QStringView text) {
 
 bool appendRtfAscii(QByteArray& out, QByteArrayView piece) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(piece.data());
+    // A list line is mostly plain characters and its CR LF: one look at each byte, one append.
+    if (piece.endsWith("\r\n") &&
+        std::all_of(bytes, bytes + piece.size() - 2, [](unsigned char b) { return isPlain(b); })) {
+        out.append(piece.chopped(2));
+        out.append("\\par\r\n");
+        return true;
+    }
     if (std::any_of(bytes, bytes + piece.size(), [](unsigned char b) { return b >= 0x80; })) {
         return false;
     }
