@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "bounded_line.h"
+#include "com/cache_prefetch.h"
 #include "input_lines.h"
 #include "line_pieces.h"
-#include "com/cache_prefetch.h"
 #include "platform/status.h"
 #include "prefetched_input.h"
 
