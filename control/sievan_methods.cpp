@@ -87,11 +87,15 @@ HRESULT Sievan::Extract(VARIANT* result) {
 
 HRESULT Sievan::extract() {
     if (m_done == VARIANT_TRUE) RETURN_IF_FAILED(resetHarvest());
-    if (!hasAddressShape(m_address)) return putText(m_address, u"", DISPID_SIEVAN_ADDRESS);
 
     // The cleaning loop trims one character per pass; computing its end
-    // result at once sets Address once, to the same text.
+    // result at once sets Address once, to the same text. A text without
+    // the address shape cleans to the empty text, so only an empty result
+    // needs the entry test: most texts are an address already, and one
+    // pass over them tells.
     const std::u16string_view cleaned = cleanAddress(m_address);
+    if (cleaned.empty() && !hasAddressShape(m_address))
+        return putText(m_address, u"", DISPID_SIEVAN_ADDRESS);
     // (The cleaned text is a piece of Address itself; assigning it in place is safe.)
     if (cleaned.size() != m_address.size())
         RETURN_IF_FAILED(putText(m_address, cleaned, DISPID_SIEVAN_ADDRESS));
