@@ -74,7 +74,10 @@ public:
     const Status& status() const { return m_status; }
 
 private:
-    static constexpr std::size_t kBatches = 3;
+    // Two processors serve three busy threads (the reading one, the run's, the control's
+    // record): the reading thread often waits for a processor, and with room for a few batches
+    // only, the run's thread then waits for it in turn. Eight (about 1 MiB) keep it supplied.
+    static constexpr std::size_t kBatches = 8;
     enum class Filled { Full, End, Error, Stopped };
 
     Filled fill(Batch& batch);
