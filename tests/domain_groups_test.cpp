@@ -153,6 +153,26 @@ TEST_F(DomainGroupsTest, AgreesWithGroupingByFoldedDomainOnRandomInput) {
     EXPECT_EQ(allGroups(), expected);
 }
 
+// The ignored domain's addresses are recorded but never added: the entries added then skip
+// some of the record's, before and after the groups are first looked at.
+TEST_F(DomainGroupsTest, EntriesLeftOutOfTheRecordsOrderStayOut) {
+    const QStringList addresses{"a@d1.cc", "b@skip.cc", "c@d2.cc", "d@d1.cc",  "e@skip.cc",
+                                "f@d2.cc", "g@d3.cc",   "h@d1.cc", "i@skip.cc"};
+    for (const QString& address : addresses) ASSERT_TRUE(record.insert(address).has_value());
+    for (AcceptedAddresses::Entry entry = 0; entry < 6; ++entry) {
+        if (!addresses[entry].endsWith(QStringLiteral("@skip.cc"))) groups.add(entry);
+    }
+    EXPECT_EQ(allGroups(),
+              (std::vector<QStringList>{{"a@d1.cc", "d@d1.cc"}, {"c@d2.cc", "f@d2.cc"}}));
+    for (AcceptedAddresses::Entry entry = 6; entry < 9; ++entry) {
+        if (!addresses[entry].endsWith(QStringLiteral("@skip.cc"))) groups.add(entry);
+    }
+    EXPECT_EQ(allGroups(),
+              (std::vector<QStringList>{
+                  {"a@d1.cc", "d@d1.cc", "h@d1.cc"}, {"c@d2.cc", "f@d2.cc"}, {"g@d3.cc"}}));
+    EXPECT_EQ(groups.addressCount(), 6);
+}
+
 TEST_F(DomainGroupsTest, ClearStartsAfresh) {
     addAll({"a@d1.cc", "b@d2.cc"});
     groups.clear();

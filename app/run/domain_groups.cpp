@@ -68,19 +68,22 @@ std::span<const DomainGroups::Entry> DomainGroups::group(qsizetype index) const 
 // keep their order and members, and new addresses join them or start groups after them.
 void DomainGroups::settle() const {
     if (m_pending.empty()) return;
-    std::vector<Entry> sequence = std::move(m_members);
-    if (sequence.empty()) {
-        sequence.swap(m_pending);
+    EntryList sequence;
+    if (m_members.empty()) {
+        std::swap(sequence, m_pending);
     } else {
-        sequence.insert(sequence.end(), m_pending.begin(), m_pending.end());
-        m_pending = {};
+        sequence = EntryList(std::move(m_members));
+        m_pending.forEachPart([&](std::span<const Entry> part) {
+            for (const Entry entry : part) sequence.append(entry);
+        });
+        m_pending.clear();
     }
     regroup(sequence);
 }
 
 // Memory beyond the sequence and the groups: 4 bytes an entry for its group and the index of
 // domains; a group is known by the place of its first member in the sequence.
-void DomainGroups::regroup(const std::vector<Entry>& sequence) const {
+void DomainGroups::regroup(const EntryList& sequence) const {
     std::vector<uint32_t> groupOf(sequence.size());
     uint32_t groups = 0;
     {
@@ -166,7 +169,7 @@ void DomainGroups::sortGroups() {
 }
 
 void DomainGroups::clear() {
-    m_pending = {};
+    m_pending.clear();
     m_members = {};
     m_starts = {};
 }
