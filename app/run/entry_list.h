@@ -15,7 +15,8 @@ namespace rosterly {
 // Entries of the run's record, in the order they were appended. A run appends them in the
 // record's order, one entry after the next, and while they come so only their range is kept:
 // a list of millions of entries takes no memory until something asks for the list itself
-// (list()), which a run does only once it has let go of its duplicate index.
+// (list()). A run asks only to sort or group them: for the whole list once it has let go of
+// its duplicate index, and for each piece of a split list.
 class EntryList {
 public:
     using Entry = AcceptedAddresses::Entry;
