@@ -77,7 +77,7 @@ echo "runs per figure: $runs; figures: median s, lowest-highest s, peak MiB (med
 for corpus in "$@"; do
     cat "$corpus" >/dev/null  # warm the page cache for every contender alike
     echo
-    echo "== $(basename "$corpus"): $(stat -c %s "$corpus") bytes," \
+    echo "== $(basename "$corpus"): $(stat -L -c %s "$corpus") bytes," \
         "$(LC_ALL=C grep -c @ "$corpus") lines holding @"
     read -r pipe_median pipe_spread pipe_peak < <(measure \
         "LC_ALL=C grep -oiE '$pattern' '$corpus' | awk '!s[\$0]++'")
