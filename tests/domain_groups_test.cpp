@@ -4,7 +4,10 @@
 
 #include <QStringList>
 
+#include <numeric>
 #include <random>
+
+#include "entry_sort.h"
 
 namespace rosterly {
 namespace {
@@ -117,6 +120,45 @@ TEST_F(DomainGroupsTest, SortsGroupsByFirstAddressAndKeepsGrouping) {
     EXPECT_EQ(allGroups()[3], (QStringList{"n@d4.cc"}));
     EXPECT_EQ(lines(), (QStringList{"b@d3.cc", "m@d1.cc", "a@d1.cc", "Z@d2.cc", "q@d2.cc",
                                     "c@d2.cc", "n@d4.cc"}));
+}
+
+// Many groups, most of one address and some of several, in random case: sorted, they stand as
+// their lists of entries sorted by the same text order, each group whole.
+TEST_F(DomainGroupsTest, SortedGroupsAgreeWithSortingTheGroupsThemselves) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> domain(0, 2000), local(0, 30), flip(0, 1);
+    QStringList addresses;
+    for (int i = 0; i < 4000; ++i) {
+        QString address = QStringLiteral("%1@d%2.cc").arg(local(random)).arg(domain(random));
+        for (QChar& c : address)
+            if (flip(random)) c = c.toUpper();
+        if (!addresses.contains(address)) addresses << address;
+    }
+    addAll(addresses);
+    std::vector<std::vector<AcceptedAddresses::Entry>> before;
+    for (qsizetype i = 0; i < groups.groupCount(); ++i) {
+        const auto group = groups.group(i);
+        before.emplace_back(group.begin(), group.end());
+    }
+    std::vector<uint32_t> order(before.size());
+    std::iota(order.begin(), order.end(), 0u);
+    sortEntries(
+        order,
+        [&](uint32_t g, uint32_t k) {
+            return k < before[g].size() ? record.line(before[g][k]) : QByteArrayView();
+        },
+        [](std::span<const uint32_t>) {});
+    std::vector<QStringList> expected;
+    for (const uint32_t g : order) {
+        QStringList group;
+        for (const auto entry : before[g]) group << record.address(entry);
+        expected.push_back(group);
+    }
+    groups.sortGroups();
+    EXPECT_EQ(allGroups(), expected);
+    QStringList flat;
+    for (const QStringList& group : expected) flat << group;
+    EXPECT_EQ(lines(), flat);
 }
 
 TEST_F(DomainGroupsTest, EmptyGroupsSortAndListNothing) {

@@ -129,43 +129,55 @@ void DomainGroups::regroup(const EntryList& sequence) const {
     m_starts[0] = 0;
 }
 
+// The groups are sorted as their starts in m_members: the starts themselves are put in order, so
+// that the sort needs no list of its own beside its merge, and a bit for each member says where
+// a group begins (for a group's further lines, and for moving the members). At most three lists
+// of 4 bytes an entry then exist at once, however many groups there are.
 void DomainGroups::sortGroups() {
     const auto count = uint32_t(groupCount());
     if (count == 0) return;
-    std::vector<uint32_t> order(count);
-    std::iota(order.begin(), order.end(), 0u);
-    sortEntries(
-        order,
-        [this](uint32_t g, uint32_t k) {
-            const uint32_t at = m_starts[g] + k;
-            return at < m_starts[g + 1] ? m_record.line(m_members[at]) : QByteArrayView();
-        },
-        // A group's first line is found through its start, then its first member.
-        [this](std::span<const uint32_t> groups) {
-            constexpr size_t kGroup = 16;
-            Entry firsts[kGroup];
-            for (size_t from = 0; from < groups.size(); from += kGroup) {
-                const size_t size = std::min(kGroup, groups.size() - from);
-                for (size_t i = 0; i < size; ++i) firsts[i] = m_members[m_starts[groups[from + i]]];
-                m_record.fetchLines(std::span<const Entry>(firsts, size));
-            }
-        });
-    // The members move first and the old ones go before the starts move, so that no more than
-    // one of the two exists twice over.
-    std::vector<Entry> members(m_members.size());
-    uint32_t at = 0;
-    for (const uint32_t g : order) {
-        for (uint32_t m = m_starts[g]; m < m_starts[g + 1]; ++m) members[at++] = m_members[m];
+    const auto size = uint32_t(m_members.size());
+    std::vector<bool> begins(size_t(size) + 1);  // the end counts as a beginning
+    for (const uint32_t start : m_starts) begins[start] = true;
+    std::vector<uint32_t> order = std::move(m_starts);
+    order.pop_back();
+    try {
+        sortEntries(
+            order,
+            [this, &begins](uint32_t start, uint32_t k) {
+                const uint32_t at = start + k;
+                return k == 0 || !begins[at] ? m_record.line(m_members[at]) : QByteArrayView();
+            },
+            [this](std::span<const uint32_t> starts) {
+                constexpr size_t kGroup = 16;
+                Entry firsts[kGroup];
+                for (size_t from = 0; from < starts.size(); from += kGroup) {
+                    const size_t part = std::min(kGroup, starts.size() - from);
+                    for (size_t i = 0; i < part; ++i) firsts[i] = m_members[starts[from + i]];
+                    m_record.fetchLines(std::span<const Entry>(firsts, part));
+                }
+            });
+        // Each group's members move to their new place, and its new start takes the place of
+        // its old one.
+        std::vector<Entry> members(size);
+        uint32_t at = 0;
+        for (uint32_t& start : order) {
+            uint32_t member = start;
+            start = at;
+            do {
+                members[at++] = m_members[member++];
+            } while (!begins[member]);
+        }
+        m_members = std::move(members);
+        order.push_back(at);  // within the room the end left
+        m_starts = std::move(order);
+    } catch (...) {
+        // Whatever order the starts were left in, they are still the groups' starts.
+        std::sort(order.begin(), order.end());
+        order.push_back(size);
+        m_starts = std::move(order);
+        throw;
     }
-    m_members = std::move(members);
-    std::vector<uint32_t> starts(m_starts.size());
-    at = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        starts[i] = at;
-        at += m_starts[order[i] + 1] - m_starts[order[i]];
-    }
-    starts[count] = at;
-    m_starts = std::move(starts);
 }
 
 void DomainGroups::clear() {
