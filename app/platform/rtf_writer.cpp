@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "byte_append.h"
+
 namespace rosterly {
 namespace {
 
@@ -102,8 +104,8 @@ bool appendRtfAscii(QByteArray& out, QByteArrayView piece) {
     // A list line is mostly plain characters and its CR LF: one look at each byte, one append.
     if (piece.endsWith("\r\n") &&
         std::all_of(bytes, bytes + piece.size() - 2, [](unsigned char b) { return isPlain(b); })) {
-        out.append(piece.chopped(2));
-        out.append("\\par\r\n");
+        appendBytes(out, piece.chopped(2));
+        appendBytes(out, "\\par\r\n");
         return true;
     }
     if (std::any_of(bytes, bytes + piece.size(), [](unsigned char b) { return b >= 0x80; })) {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/byte_append.h"
 #include "platform/rtf_writer.h"
 #include "two_threads.h"
 
@@ -51,7 +52,7 @@ void ListFile::addLine(Writer& writer, Entry entry) const {
             appendRtfText(writer.block, writer.address);
         }
     } else if (m_record.linesAreFileBytes()) {
-        writer.block += m_record.line(entry);
+        appendBytes(writer.block, m_record.line(entry));
     } else {
         writer.block += m_record.fileLine(entry);
     }
