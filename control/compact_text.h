@@ -53,6 +53,10 @@ class CompactText {
 public:
     std::size_t size() const { return m_wide ? m_units16.size() : m_units8.size(); }
     bool wide() const { return m_wide; }
+    // The units where they stand, valid until the next change: one byte each (narrowUnits(),
+    // null once the text is wide) or two (wideUnits(), null while it is not).
+    const std::uint8_t* narrowUnits() const { return m_wide ? nullptr : m_units8.data(); }
+    const char16_t* wideUnits() const { return m_wide ? m_units16.data() : nullptr; }
     char16_t operator[](std::size_t i) const { return m_wide ? m_units16[i] : m_units8[i]; }
 
     // text := text + piece. Throws std::bad_alloc with the text unchanged when memory runs out.

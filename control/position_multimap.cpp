@@ -27,25 +27,30 @@ std::uint8_t* tagsOf(PositionLists& lists, std::uint32_t bucket, unsigned sizeCl
 
 PositionMultimap::Candidates PositionMultimap::find(std::uint64_t hash) const {
     if (m_used == 0) return {nullptr, nullptr, 0, 0, false, false};
-    const std::uint32_t tag = tagOf(hash);
-    const std::size_t mask = m_slotCount - 1;
-    for (std::size_t i = home(tag);; i = (i + 1) & mask) {
-        const Slot& slot = m_slots[i];
-        if (slot.data == kEmpty) return {nullptr, nullptr, 0, 0, false, false};
-        if ((slot.tag & ~kMarks) != tag) continue;
-        if ((slot.tag & kCrowdedTag) != 0) {
-            return {nullptr, nullptr, slot.data - 1, 0, true, (slot.tag & kBranchedTag) != 0};
-        }
-        if ((slot.data & kListFlag) == 0) return {nullptr, nullptr, slot.data - 1, 1, false, false};
-        const std::uint32_t bucket = slot.data & ~kListFlag;
-        PositionLists& lists = *m_lists;
-        const std::uint32_t count = lists[bucket];
-        return {&lists[bucket + 1], tagsOf(lists, bucket, classFor(count)), 0, count, false, false};
+    const Slot& slot = slotFor(tagOf(hash));
+    if (slot.data == kEmpty) return {nullptr, nullptr, 0, 0, false, false};
+    if ((slot.tag & kCrowdedTag) != 0) {
+        return {nullptr, nullptr, slot.data - 1, 0, true, (slot.tag & kBranchedTag) != 0};
     }
+    if ((slot.data & kListFlag) == 0) return {nullptr, nullptr, slot.data - 1, 1, false, false};
+    const std::uint32_t bucket = slot.data & ~kListFlag;
+    PositionLists& lists = *m_lists;
+    const std::uint32_t count = lists[bucket];
+    return {&lists[bucket + 1], tagsOf(lists, bucket, classFor(count)), 0, count, false, false};
 }
 
 void PositionMultimap::prefetch(std::uint64_t hash) const {
     if (m_slotCount != 0) com::prefetchLine(&m_slots[home(tagOf(hash))]);
+}
+
+// A list's length, and its first positions, share the bucket's first line: the rest of it is
+// mostly not read, since the tags set most positions aside.
+void PositionMultimap::prefetchList(std::uint64_t hash) const {
+    if (m_used == 0) return;
+    const Slot& slot = slotFor(tagOf(hash));
+    if ((slot.data & kListFlag) != 0 && (slot.tag & kCrowdedTag) == 0) {
+        com::prefetchLine(&(*m_lists)[slot.data & ~kListFlag]);
+    }
 }
 
 void PositionMultimap::reserve(std::size_t inserts) {
@@ -70,11 +75,15 @@ void PositionMultimap::rehash(std::size_t slotCount) {
     }
 }
 
-PositionMultimap::Slot& PositionMultimap::slotFor(std::uint32_t tag) noexcept {
+const PositionMultimap::Slot& PositionMultimap::slotFor(std::uint32_t tag) const noexcept {
     const std::size_t mask = m_slotCount - 1;
     std::size_t i = home(tag);
     while (m_slots[i].data != kEmpty && (m_slots[i].tag & ~kMarks) != tag) i = (i + 1) & mask;
     return m_slots[i];
+}
+
+PositionMultimap::Slot& PositionMultimap::slotFor(std::uint32_t tag) noexcept {
+    return const_cast<Slot&>(std::as_const(*this).slotFor(tag));
 }
 
 PositionMultimap::Filed PositionMultimap::insert(std::uint64_t hash, std::uint32_t position,

@@ -48,7 +48,10 @@ public:
 
     // The positions filed under `hash`; valid until the next insert().
     Candidates find(std::uint64_t hash) const;
+    // Starts fetching what find(hash) reads first: the key's slot.
     void prefetch(std::uint64_t hash) const;
+    // Starts fetching what find(hash) reads next, once the slot has arrived: the key's list.
+    void prefetchList(std::uint64_t hash) const;
     // Makes room for `inserts` more insert() calls; throws with nothing changed if impossible.
     void reserve(std::size_t inserts);
     // Files `position` with `tag` under `hash`; room must have been reserved. A key's first
@@ -85,7 +88,9 @@ private:
         return static_cast<std::uint32_t>(hash >> 32) & ~kMarks;
     }
     std::size_t home(std::uint32_t tag) const { return tag >> m_shift; }
+    // The key's slot, or the empty one where it would go.
     Slot& slotFor(std::uint32_t tag) noexcept;
+    const Slot& slotFor(std::uint32_t tag) const noexcept;
     void rehash(std::size_t slotCount);
     Filed addToList(Slot& slot, std::uint32_t position, std::uint8_t tag, TagOf firstTag,
                     const void* state, std::uint32_t (&evicted)[kCap]) noexcept;

@@ -92,21 +92,25 @@ void RecordKeeper::testBatches() {
     }
 }
 
-// The addresses of a batch are known ahead: the first thing each test reads, a table slot that
-// most often misses the cache, is fetched a few addresses before.
+// The addresses of a batch are known ahead: what each test reads first, table slots that most
+// often miss the cache, is fetched kAhead addresses before, and what those slots lead to is
+// fetched kHalfway addresses before, once they have arrived.
 RecordKeeper::Tested RecordKeeper::test(const Batch& batch) {
-    constexpr std::size_t kAhead = 4;
+    constexpr std::size_t kAhead = 8;
+    constexpr std::size_t kHalfway = 4;
     const std::size_t count = batch.ends.size();
     const auto address = [&](std::size_t i) {
         const std::size_t start = i == 0 ? 0 : batch.ends[i - 1];
         return std::u16string_view(batch.units).substr(start, batch.ends[i] - start);
     };
-    std::array<SeenText::Key, kAhead> keys;
-    for (std::size_t i = 0; i < kAhead && i < count; ++i) keys[i] = m_record.prefetch(address(i));
+    std::array<SeenText::Foresight, kAhead> ahead;
+    for (std::size_t i = 0; i < kAhead && i < count; ++i) ahead[i] = m_record.foresee(address(i));
+    for (std::size_t i = 0; i < kHalfway && i < count; ++i) m_record.fetchLists(ahead[i]);
     Tested tested;
     for (std::size_t i = 0; i < count; ++i) {
-        const SeenText::Key key = keys[i % kAhead];
-        if (i + kAhead < count) keys[i % kAhead] = m_record.prefetch(address(i + kAhead));
+        const SeenText::Key key = ahead[i % kAhead].key;
+        if (i + kAhead < count) ahead[i % kAhead] = m_record.foresee(address(i + kAhead));
+        if (i + kHalfway < count) m_record.fetchLists(ahead[(i + kHalfway) % kAhead]);
         if (m_record.contains(address(i), key)) {
             ++tested.duplicates;
             continue;

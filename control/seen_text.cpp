@@ -1,6 +1,7 @@
 #include "seen_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <new>
 #include <stdexcept>
 #include <utility>
@@ -43,9 +44,11 @@ constexpr bool widthsExactUpTo(const auto& widths, std::size_t first, std::size_
 static_assert(widthsExactUpTo(kLeft, 1, kExactLeft) && widthsExactUpTo(kRight, 2, kExactRight));
 static_assert(kLeft.size() <= 32, "one bit of SeenText::m_branchedWidths per width");
 
-std::uint64_t cellKey(std::size_t left, std::size_t right, std::uint64_t leftHash,
-                      std::uint64_t rightHash) {
-    return com::mixBits(leftHash ^ com::mixBits(rightHash + (left << 8 | right)));
+// Every cell has a table of its own, so a key need not tell the cells apart. The right hash is
+// spread and turned before it joins the left one, so that a window whose halves swap places
+// gets another key; the one mix spreads both over the whole key.
+std::uint64_t cellKey(std::uint64_t leftHash, std::uint64_t rightHash) {
+    return com::mixBits(leftHash ^ std::rotl(rightHash * 0x9E3779B97F4A7C15ull, 32));
 }
 
 // Longer pieces are not indexed whole, and are not read for a key.
@@ -64,40 +67,60 @@ std::uint8_t nibbleOf(char16_t unit) {
 // ones over the units going forward.
 class SeenText::Context {
 public:
-    Context(const CompactText& text, std::size_t at) : m_text(&text), m_at(at) {}
-    Context(std::u16string_view needle, std::size_t at) : m_needle(needle), m_at(at) {}
+    Context(const CompactText& text, std::size_t at)
+        : m_narrow(text.narrowUnits()), m_wide(text.wideUnits()), m_at(at) {}
+    Context(std::u16string_view needle, std::size_t at) : m_wide(needle.data()), m_at(at) {}
 
     std::uint64_t key(std::size_t left, std::size_t right) {
-        return cellKey(left, right, leftHash(left), rightHash(right));
+        return cellKey(leftHash(left), rightHash(right));
     }
 
 private:
-    char16_t unitAt(std::size_t i) const { return m_text ? (*m_text)[i] : m_needle[i]; }
+    // How far one side's hashes have been taken: over `units` units, for `cells` widths.
+    struct Side {
+        std::uint64_t hash = com::kHashStart;
+        std::size_t units = 0, cells = 0;
+    };
 
     std::uint64_t leftHash(std::size_t cell) {
-        for (; m_leftCells <= cell; ++m_leftCells) {
-            for (; m_leftUnits < kLeft[m_leftCells]; ++m_leftUnits) {
-                m_left = com::hashStep(m_left, unitAt(m_at - 1 - m_leftUnits));
-            }
-            m_lefts[m_leftCells] = m_left;
-        }
-        return m_lefts[cell];
+        if (cell < m_left.cells) return m_lefts[cell];
+        return widen(kLeft, cell, -1, m_left, m_lefts);
     }
     std::uint64_t rightHash(std::size_t cell) {
-        for (; m_rightCells <= cell; ++m_rightCells) {
-            for (; m_rightUnits < kRight[m_rightCells]; ++m_rightUnits) {
-                m_right = com::hashStep(m_right, unitAt(m_at + 1 + m_rightUnits));
-            }
-            m_rights[m_rightCells] = m_right;
-        }
-        return m_rights[cell];
+        if (cell < m_right.cells) return m_rights[cell];
+        return widen(kRight, cell, 1, m_right, m_rights);
     }
 
-    const CompactText* m_text = nullptr;  // the units around the '@': the text's,
-    std::u16string_view m_needle;         // or else the needle's
-    std::size_t m_at;                     // the '@'
-    std::uint64_t m_left = com::kHashStart, m_right = com::kHashStart;
-    std::size_t m_leftUnits = 0, m_rightUnits = 0, m_leftCells = 0, m_rightCells = 0;
+    // The hashes of one side's windows up to `cell`, taking units going away from the '@' by
+    // `step`. The running state is held in locals while the units are read: the compiler must
+    // assume that a unit read through a byte pointer may alias the members.
+    template <std::size_t N>
+    std::uint64_t widen(const std::array<std::uint16_t, N>& widths, std::size_t cell,
+                        std::ptrdiff_t step, Side& side, std::array<std::uint64_t, N>& hashes) {
+        std::uint64_t hash = side.hash;
+        std::size_t units = side.units;
+        const std::size_t first = m_at + static_cast<std::size_t>(step);
+        for (std::size_t c = side.cells; c <= cell; ++c) {
+            hash = m_narrow ? hashUnits(m_narrow + first, step, units, widths[c], hash)
+                            : hashUnits(m_wide + first, step, units, widths[c], hash);
+            hashes[c] = hash;
+        }
+        side = {hash, units, cell + 1};
+        return hash;
+    }
+    template <typename Unit>
+    static std::uint64_t hashUnits(const Unit* first, std::ptrdiff_t step, std::size_t& units,
+                                   std::size_t upTo, std::uint64_t hash) {
+        for (; units < upTo; ++units) {
+            hash = com::hashStep(hash, first[step * static_cast<std::ptrdiff_t>(units)]);
+        }
+        return hash;
+    }
+
+    const std::uint8_t* m_narrow = nullptr;  // the units around the '@': the text's, one byte
+    const char16_t* m_wide = nullptr;        // each, or else two (the text's or the needle's)
+    std::size_t m_at;                        // the '@'
+    Side m_left, m_right;
     std::array<std::uint64_t, kLeft.size()> m_lefts;
     std::array<std::uint64_t, kRight.size()> m_rights;
 };
@@ -372,11 +395,15 @@ void SeenText::addToShare(std::uint32_t& share, bool held) {
     share = share - share / 16 + (held ? kShareScale / 16 : 0);
 }
 
+SeenText::Key SeenText::prefetch(std::u16string_view needle) const {
+    return foresee(needle).key;
+}
+
 // The recent answers are looked up first and most often miss the cache: their slot is fetched
 // while the caller does other work.
-SeenText::Key SeenText::prefetch(std::u16string_view needle) const {
-    const Key key = pieceKey(needle);
-    if (!m_recent.empty()) com::prefetchLine(&m_recent[key & (m_recent.size() - 1)]);
+SeenText::Foresight SeenText::foresee(std::u16string_view needle) const {
+    Foresight foresight{pieceKey(needle), {}, 0, 0, 0};
+    if (!m_recent.empty()) com::prefetchLine(&m_recent[foresight.key & (m_recent.size() - 1)]);
     // Where most needles walk through the cells and end their walks where the one before ended
     // (or one cell finer), as addresses alike in shape do, those two cells are fetched as well.
     // Elsewhere computing their keys would cost more than it saves.
@@ -384,15 +411,23 @@ SeenText::Key SeenText::prefetch(std::u16string_view needle) const {
         const std::size_t at = needle.find(u'@');
         if (walks(needle, at) && needle.size() - at - 1 >= kRight[m_lastWalkEnd.right]) {
             Context context(needle, at);
-            const std::size_t right = m_lastWalkEnd.right;
-            for (std::size_t left = m_lastWalkEnd.left;
-                 left <= m_lastWalkEnd.left + 1 && left < kLeft.size() && at >= kLeft[left];
-                 ++left) {
-                cell(left, right).prefetch(context.key(left, right));
+            foresight.left = static_cast<std::uint8_t>(m_lastWalkEnd.left);
+            foresight.right = static_cast<std::uint8_t>(m_lastWalkEnd.right);
+            for (std::size_t left = foresight.left;
+                 left <= foresight.left + 1u && left < kLeft.size() && at >= kLeft[left]; ++left) {
+                const std::uint64_t key = context.key(left, foresight.right);
+                cell(left, foresight.right).prefetch(key);
+                foresight.cellKeys[foresight.cells++] = key;
             }
         }
     }
-    return key;
+    return foresight;
+}
+
+void SeenText::fetchLists(const Foresight& foresight) const {
+    for (std::uint8_t i = 0; i < foresight.cells; ++i) {
+        cell(foresight.left + i, foresight.right).prefetchList(foresight.cellKeys[i]);
+    }
 }
 
 // A needle is looked for among the recent answers, among the whole pieces where the cells may not

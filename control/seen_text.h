@@ -65,6 +65,19 @@ public:
     // key of another text gives the same answers, only slower.
     using Key = std::uint64_t;
     Key prefetch(std::u16string_view needle) const;
+    // The same in two steps, for a caller that knows its needles a few lookups ahead: foresee()
+    // fetches what prefetch() fetches and notes the cells where the needle's walk is foreseen to
+    // end; fetchLists(), called once those have arrived, fetches what they lead to (the lists of
+    // the foreseen cells, the text a recent answer points to), which would otherwise be a second
+    // wait on memory. Both only fetch: no answer depends on them.
+    struct Foresight {
+        Key key;
+        std::uint64_t cellKeys[2];
+        std::uint8_t left, right;  // the first foreseen cell, as indices of the widths
+        std::uint8_t cells;        // how many of cellKeys are foreseen, one further left each
+    };
+    Foresight foresee(std::u16string_view needle) const;
+    void fetchLists(const Foresight& foresight) const;
     bool contains(std::u16string_view needle, Key key) const;
     void append(std::u16string_view piece, Key key);
     std::size_t size() const;         // code units in the text

@@ -521,6 +521,42 @@ TEST(SeenTextTest, KeysOfOtherTextsGiveTheSameAnswers) {
     for (const auto& address : kept) ASSERT_TRUE(wrong.contains(address));
 }
 
+// Foresight only fetches: taken many lookups ahead (the tables grow and move meanwhile), or for
+// another needle altogether, it changes no answer. Addresses alike in shape, as here, are the
+// ones whose walks it foresees.
+TEST(SeenTextTest, StaleOrForeignForesightGivesTheSameAnswers) {
+    std::mt19937 rng(37);
+    std::vector<std::u16string> needles;
+    for (int i = 0; i < 8000; ++i) {
+        const int id = i % 10 == 9 ? int(rng() % (i + 1)) : i;  // now and then an earlier one
+        const std::string address = "user" + std::to_string(1000000 + (id * 7919) % 999983) + "@d" +
+                                    std::to_string(id % 977) + ".example.com";
+        needles.emplace_back(address.begin(), address.end());
+        // Now and then a piece of one: an end of the local part and a start of the domain.
+        if (i % 7 == 0) needles.push_back(needles.back().substr(6, 9));
+    }
+    constexpr std::size_t kAhead = 64;
+    SeenText seen;
+    std::u16string joined;
+    std::size_t foreseenCells = 0;
+    std::vector<SeenText::Foresight> ahead;
+    for (std::size_t i = 0; i < kAhead; ++i) ahead.push_back(seen.foresee(needles[i]));
+    for (std::size_t i = 0; i < needles.size(); ++i) {
+        const SeenText::Foresight stale = ahead[i % kAhead];
+        if (i + kAhead < needles.size()) ahead[i % kAhead] = seen.foresee(needles[i + kAhead]);
+        foreseenCells += stale.cells;
+        seen.fetchLists(stale);
+        seen.fetchLists(seen.foresee(needles[rng() % needles.size()]));
+        const bool expected = joined.find(needles[i]) != joined.npos;
+        ASSERT_EQ(seen.contains(needles[i], stale.key), expected) << i;
+        if (!expected) {
+            seen.append(needles[i], stale.key);
+            joined += needles[i];
+        }
+    }
+    EXPECT_GT(foreseenCells, needles.size()) << "the walks were not foreseen: nothing was tried";
+}
+
 // Role accounts at many domains: each role's crowds turn right where the role ends. Only those
 // widths are laid out, the index stays within its bound, and every answer stays exact.
 TEST(SeenTextPiecesTest, RoleAccountsLayOutOnlyTheWidthsWhereTheirNeedlesTurn) {
