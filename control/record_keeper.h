@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "background_thread.h"
+#include "com/cache_prefetch.h"
 #include "seen_text.h"
 
 namespace corvell {
@@ -26,7 +27,11 @@ namespace corvell {
 //
 // All members are for the caller's thread; the record itself is the caller's only between
 // settle() and the next handOver().
-class RecordKeeper {
+//
+// What the thread writes for every address (the record), what the caller writes for every
+// address (its batch, its own fields) and what both write once a batch (the monitor's state)
+// stand on cache lines of their own, and so does the keeper within its owner.
+class alignas(com::kCacheLine) RecordKeeper {
 public:
     // A batch's room, and so the longest address handed over.
     static constexpr std::size_t kBatchUnits = 32768;
@@ -61,7 +66,7 @@ private:
     static constexpr std::size_t kBatches = 16;
     static constexpr std::size_t kBatchAddresses = 1024;
 
-    struct Batch {
+    struct alignas(com::kCacheLine) Batch {
         std::u16string units;             // the addresses, one after another
         std::vector<std::uint32_t> ends;  // where each ends in `units`
     };
@@ -79,7 +84,7 @@ private:
     SeenText m_record;
     std::array<Batch, kBatches> m_batches;
     // Addresses were handed over since the last settle().
-    bool m_handing = false;
+    alignas(com::kCacheLine) bool m_handing = false;
     // The units the record can have at most once everything handed over is in.
     std::size_t m_recordBound = 0;
 
@@ -87,7 +92,7 @@ private:
     // The thread or its batches could not be had: the caller tests every address itself, as
     // without a keeper, rather than asking the system again for each one.
     bool m_threadRefused = false;
-    Monitor m_monitor;
+    alignas(com::kCacheLine) Monitor m_monitor;
     // Under m_monitor: batches handed over, batches tested, and what the tests found.
     std::uint64_t m_published = 0;
     std::uint64_t m_tested = 0;

@@ -41,7 +41,9 @@ public:
     static constexpr std::size_t kDefaultBatchUnits = std::size_t(1) << 16;
     static constexpr qint64 kDefaultThreadsFrom = qint64(4) << 20;
 
-    struct Batch {
+    // A batch is on cache lines of its own: the reading thread fills one while the run's thread
+    // reads the one before it, line after line.
+    struct alignas(com::kCacheLine) Batch {
         std::u16string units;           // the batch's lines, one after another
         std::vector<std::size_t> ends;  // where each line ends in `units`
         qint64 bytesConsumed = 0;  // input bytes read and prepared when the batch was handed over
@@ -93,7 +95,7 @@ private:
     Batch* m_filling = nullptr;  // where m_pieces puts the lines it prepares
     const std::size_t m_batchUnits;
 
-    std::mutex m_mutex;
+    alignas(com::kCacheLine) std::mutex m_mutex;
     std::condition_variable m_changed;
     // A ring: the `m_ready` batches from `m_first` on belong to the run's thread (the first of
     // them while it is being handed out), the others to the reading thread.

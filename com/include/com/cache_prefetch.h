@@ -2,7 +2,14 @@
 // in-memory tables of the control and the program.
 #pragma once
 
+#include <cstddef>
+
 namespace com {
+
+// The cache line of the processors the program runs on. Data that two threads write apart is
+// kept on lines of its own: a line written by one thread is taken away from every other core
+// that holds it, and a neighbour read on every call would then miss the cache on every call.
+inline constexpr std::size_t kCacheLine = 64;
 
 // Starts fetching the cache line at `address` into every cache level, and returns at once. The
 // address may lie outside any object: a prefetch never faults.
