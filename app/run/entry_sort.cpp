@@ -51,14 +51,17 @@ int compareTexts(uint32_t a, uint32_t b, const EntryLine& line, std::string& key
     }
 }
 
-// Entries in order of their keys' prefixes, then their whole texts.
+// Entries in order of their keys' prefixes, then their whole texts. entryOf(key) names a key's
+// entry; it is asked only where the prefixes tie, so that a comparison that the prefixes decide
+// reads nothing but the two keys.
 class EntryOrder {
 public:
     explicit EntryOrder(const EntryLine& line) : m_line(line) {}
-    int operator()(const Keyed& a, uint32_t entryA, const Keyed& b, uint32_t entryB) {
+    template <typename EntryOf>
+    int operator()(const Keyed& a, const Keyed& b, EntryOf entryOf) {
         if (a.high != b.high) return a.high < b.high ? -1 : 1;
         if (a.low != b.low) return a.low < b.low ? -1 : 1;
-        return compareTexts(entryA, entryB, m_line, m_keyA, m_keyB);
+        return compareTexts(entryOf(a), entryOf(b), m_line, m_keyA, m_keyB);
     }
 
 private:
@@ -76,8 +79,9 @@ void sortChunk(uint32_t* entries, uint32_t count, const EntryLine& line) {
     }
     EntryOrder order(line);
     // The position breaks ties, which makes the unstable sort keep equal entries in order.
+    const auto entryOf = [entries](const Keyed& key) { return entries[key.position]; };
     std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
-        const int c = order(a, entries[a.position], b, entries[b.position]);
+        const int c = order(a, b, entryOf);
         return c != 0 ? c < 0 : a.position < b.position;
     });
     // Each key takes its entry's name first, so the names can be written back in place.
@@ -121,11 +125,12 @@ void mergeRuns(const std::vector<uint32_t>& entries, const std::vector<Run>& run
         keyGroup(heads.back());
     }
     EntryOrder order(line);
+    const auto entryItself = [](const Keyed& key) { return key.position; };
     // A heap of the heads with the least on top; heads are numbered by their runs' order.
     const auto after = [&](uint32_t a, uint32_t b) {
         const Keyed& keyA = heads[a].key();
         const Keyed& keyB = heads[b].key();
-        const int c = order(keyA, keyA.position, keyB, keyB.position);
+        const int c = order(keyA, keyB, entryItself);
         return c != 0 ? c > 0 : a > b;
     };
     std::vector<uint32_t> heap(heads.size());
@@ -160,7 +165,8 @@ void mergeChunks(std::vector<uint32_t>& entries, uint32_t chunk, const EntryLine
     std::string scratch, scratchB;
     EntryOrder order(line);
     const auto compare = [&](uint32_t a, uint32_t b) {
-        return order(keyedOf(a, line(a, 0), scratch), a, keyedOf(b, line(b, 0), scratchB), b);
+        return order(keyedOf(a, line(a, 0), scratch), keyedOf(b, line(b, 0), scratchB),
+                     [](const Keyed& key) { return key.position; });
     };
     const auto middleOf = [&](const Run& run) {
         return entries[run.next + (run.end - run.next) / 2];
