@@ -3,7 +3,7 @@
 
 namespace rosterly {
 
-// The address in CurrentAddress is the record's latest entry.
+// The address just accepted is the record's latest entry.
 void HarvestRun::DoDomain() {
     AddressTable.addToDomainGroup(AcceptedAddresses::Entry(m_accepted.size() - 1),
                                   m_options.ignored);

@@ -91,9 +91,7 @@ void HarvestRun::accept(QStringView address) {
         return;
     }
     ++AcceptedCount;
-    // Into the same storage, as long as the status line does not share it.
-    CurrentAddress.setUnicode(address.data(), address.size());
-    showProgress();
+    showProgress(address);
     if (m_options.sort) {
         if (!m_options.domain) AddressTable.appendAddress(*entry);
     } else {
@@ -104,13 +102,16 @@ void HarvestRun::accept(QStringView address) {
 }
 
 // The window paints only while it handles its events, so the text set just before a yield is
-// what the user sees: always the latest accepted address.
-void HarvestRun::showProgress() {
+// what the user sees: always the latest accepted address. Nothing else reads CurrentAddress, so
+// it takes the address only then.
+void HarvestRun::showProgress(QStringView address) {
     // Reading the clock costs about as much as taking a short line: it is read every few
     // addresses, which still come far more often than the window needs painting.
     if (m_sinceYield.isValid() && ++m_acceptedSinceClock < kAcceptedBetweenClocks) return;
     m_acceptedSinceClock = 0;
     if (m_sinceYield.isValid() && m_sinceYield.elapsed() < kYieldIntervalMs) return;
+    // Into the same storage, as long as the status line does not share it.
+    CurrentAddress.setUnicode(address.data(), address.size());
     m_window.setStatus(CurrentAddress);
     m_window.yield();
     m_sinceYield.start();

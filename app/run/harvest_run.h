@@ -57,7 +57,7 @@ public:
     // The addresses of the list (or, when splitting, of the current piece) in input order,
     // while alphabetical sorting is off.
     EntryRange ListText;
-    QString CurrentAddress;
+    QString CurrentAddress;  // the latest accepted address, as the status line last showed it
     qint64 AcceptedCount = 0;
     qint64 DuplicateCount = 0;
     qint64 PieceFill = 0;
@@ -85,7 +85,7 @@ private:
     void settleAddress();
 
     void accept(QStringView address);
-    void showProgress();
+    void showProgress(QStringView address);
     void reportFailure();
 
     // harvest_output.cpp: the split step, the last piece and the output step
