@@ -63,13 +63,13 @@ bool lowerCasedAscii(QByteArrayView bytes, char16_t* to) {
 }  // namespace
 
 // Most lines are plain ASCII: they are folded straight into `out` without decoding.
-void appendLowerCasedLine(QByteArrayView bytes, std::u16string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + std::size_t(bytes.size()));
-    if (lowerCasedAscii(bytes, out.data() + start)) return;
-    const QString folded = decodeBytes(bytes).toLower();
-    out.resize(start);
-    out.append(reinterpret_cast<const char16_t*>(folded.utf16()), std::size_t(folded.size()));
+void appendLowerCasedLine(QByteArrayView bytes, QString& out) {
+    const qsizetype start = out.size();
+    // QString leaves the new room as it is, where a standard string would clear it first.
+    out.resize(start + bytes.size());
+    if (lowerCasedAscii(bytes, reinterpret_cast<char16_t*>(out.data()) + start)) return;
+    out.truncate(start);
+    out.append(decodeBytes(bytes).toLower());
 }
 
 }  // namespace rosterly

@@ -34,7 +34,7 @@ ReadAhead::ReadAhead(QIODevice& source, bool everyAddress, qsizetype lineLimit,
               const QByteArrayView standIn = line.standIn(outcome);
               if (standIn.isEmpty()) return;
               appendLowerCasedLine(standIn, m_filling->units);
-              m_filling->ends.push_back(m_filling->units.size());
+              m_filling->ends.push_back(std::size_t(m_filling->units.size()));
           },
           lineLimit),
       m_batchUnits(batchUnits) {
@@ -78,7 +78,7 @@ ReadAhead::Step ReadAhead::next(const Batch*& batch, std::chrono::milliseconds w
 
 // Reads into `batch` until it is full or the input ends.
 ReadAhead::Filled ReadAhead::fill(Batch& batch) {
-    batch.units.clear();
+    batch.units.truncate(0);  // keeping its room
     batch.ends.clear();
     m_filling = &batch;
     const qint64 start = m_lines.bytesConsumed();
@@ -89,7 +89,8 @@ ReadAhead::Filled ReadAhead::fill(Batch& batch) {
         m_pieces.append(part.bytes);
         if (part.lineEnds) m_pieces.endLine();
         batch.bytesConsumed = m_lines.bytesConsumed();
-        if (batch.units.size() >= m_batchUnits || batch.bytesConsumed - start >= kBatchInputBytes) {
+        if (std::size_t(batch.units.size()) >= m_batchUnits ||
+            batch.bytesConsumed - start >= kBatchInputBytes) {
             return Filled::Full;
         }
     }

@@ -44,14 +44,14 @@ public:
     // A batch is on cache lines of its own: the reading thread fills one while the run's thread
     // reads the one before it, line after line.
     struct alignas(com::kCacheLine) Batch {
-        std::u16string units;           // the batch's lines, one after another
+        QString units;                  // the batch's lines, one after another
         std::vector<std::size_t> ends;  // where each line ends in `units`
         qint64 bytesConsumed = 0;  // input bytes read and prepared when the batch was handed over
 
         std::size_t count() const { return ends.size(); }
         QStringView line(std::size_t i) const {
             const std::size_t begin = i == 0 ? 0 : ends[i - 1];
-            return QStringView(units.data() + begin, qsizetype(ends[i] - begin));
+            return QStringView(units).sliced(qsizetype(begin), qsizetype(ends[i] - begin));
         }
         void prefetch(std::size_t i) const {
             com::prefetchLine(units.data() + (i == 0 ? 0 : ends[i - 1]));

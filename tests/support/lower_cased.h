@@ -4,16 +4,14 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <string>
-
 #include "line_text.h"
 
 namespace rosterly {
 
 inline QString lowerCased(QByteArrayView bytes) {
-    std::u16string units;
+    QString units;
     appendLowerCasedLine(bytes, units);
-    return QString::fromStdU16String(units);
+    return units;
 }
 
 }  // namespace rosterly
