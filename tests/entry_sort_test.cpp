@@ -25,9 +25,9 @@ Entries sorted(const Entries& entries) {
     std::vector<std::vector<std::string>> lines(entries.size());
     for (size_t e = 0; e < entries.size(); ++e) {
         for (const QString& address : entries[e]) {
-            std::string line;
+            QByteArray line;
             encodeLine(address, line);
-            lines[e].push_back(line);
+            lines[e].push_back(line.toStdString());
         }
     }
     std::vector<Entries> results;

@@ -44,9 +44,11 @@ char* putUnit(char32_t value, char* to) {
 
 }  // namespace
 
-bool encodeLine(QStringView address, std::string& out) {
+bool encodeLine(QStringView address, QByteArray& out) {
     const qsizetype size = address.size();
-    out.resize(size_t(size) * 3 + 2);  // a code unit takes at most three bytes
+    // A code unit takes at most three bytes. QByteArray leaves the new room as it is, where a
+    // standard string would clear it first, for every line.
+    out.resize(size * 3 + 2);
     const char16_t* from = address.utf16();
     char* to = out.data();
     bool lone = false;
@@ -76,7 +78,7 @@ bool encodeLine(QStringView address, std::string& out) {
     }
     *to++ = '\r';
     *to++ = '\n';
-    out.resize(size_t(to - out.data()));
+    out.truncate(to - out.data());
     return lone;
 }
 
@@ -221,7 +223,7 @@ void AcceptedAddresses::clear() {
     m_lineStarts.clear();
     m_wraps.clear();
     m_index.clear();
-    m_scratch = std::string();
+    m_scratch = QByteArray();
     m_scratchAbsent = false;
     m_holdsLoneSurrogate = false;
     m_indexReleased = false;

@@ -81,7 +81,7 @@ private:
     CompactArray<Entry> m_wraps;          // entries whose start is a further 4 GiB on
     mutable EntryIndex m_index;
     // The line being looked up, and what prepare() found out about it.
-    mutable std::string m_scratch;
+    mutable QByteArray m_scratch;
     mutable uint64_t m_scratchHash = 0;
     mutable bool m_scratchLone = false;
     mutable bool m_scratchAbsent = false;  // a lookup found it missing, and nothing came since
@@ -99,7 +99,7 @@ struct EntryRange {
 // The line of `address` as the record stores it: its code units as UTF-8 (a lone surrogate as
 // the three bytes of its value), then CR LF. `out` is replaced. True when a lone surrogate
 // was among them.
-bool encodeLine(QStringView address, std::string& out);
+bool encodeLine(QStringView address, QByteArray& out);
 // The text of stored bytes: a line without its CR LF, or any part of one cut between
 // characters. decodeStored(line without CR LF) is the address encodeLine was given.
 QString decodeStored(QByteArrayView bytes);
