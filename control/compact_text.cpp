@@ -1,4 +1,5 @@
 #include "compact_text.h"
+#include "unit_search.h"
 
 #include <algorithm>
 #include <cstring>
@@ -17,10 +18,6 @@ namespace corvell {
 namespace {
 // From this size on, the one-byte text is mapped from the system (see ByteUnits).
 [[maybe_unused]] constexpr std::size_t kMappedBytes = std::size_t{2} << 20;
-
-bool fitsOneByte(std::u16string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x100; });
-}
 
 // Grows like a vector would, but claims the room first so a failure changes nothing.
 template <class Units>
@@ -122,7 +119,8 @@ bool CompactText::equalsAt(std::size_t at, std::u16string_view needle) const {
     for (; i + 16 <= needle.size(); i += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + i));
         const auto* wanted = reinterpret_cast<const __m128i*>(needle.data() + i);
-        const __m128i low = _mm_cmpeq_epi16(_mm_unpacklo_epi8(bytes, zero), _mm_loadu_si128(wanted));
+        const __m128i low =
+            _mm_cmpeq_epi16(_mm_unpacklo_epi8(bytes, zero), _mm_loadu_si128(wanted));
         const __m128i high =
             _mm_cmpeq_epi16(_mm_unpackhi_epi8(bytes, zero), _mm_loadu_si128(wanted + 1));
         if (_mm_movemask_epi8(_mm_and_si128(low, high)) != 0xFFFF) return false;
@@ -139,8 +137,9 @@ std::size_t CompactText::find(char16_t unit, std::size_t from) const {
     if (m_wide) return std::min(std::u16string_view(m_units16).find(unit, from), size());
     if (unit > 0xFF) return size();
     const void* found = std::memchr(m_units8.data() + from, unit, m_units8.size() - from);
-    return found ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - m_units8.data())
-                 : size();
+    return found
+               ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(found) - m_units8.data())
+               : size();
 }
 
 bool CompactText::contains(std::u16string_view needle) const {

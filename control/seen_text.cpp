@@ -8,6 +8,7 @@
 
 #include "com/cache_prefetch.h"
 #include "com/hash_mix.h"
+#include "unit_search.h"
 
 namespace corvell {
 
@@ -167,7 +168,7 @@ void SeenText::append(std::u16string_view piece, Key key) {
     }
     const auto start = static_cast<std::uint32_t>(size());
     if (!piece.empty() && piece.size() <= kMaxIndexedPiece) {
-        const std::size_t at = piece.find(u'@');
+        const std::size_t at = findUnit(piece, u'@');
         if (!cellsAnswerExactly(at, at == piece.npos ? 0 : piece.size() - at - 1)) {
             Evicted unused;
             m_pieces.reserve(1);
@@ -252,8 +253,8 @@ void SeenText::appendChunk(std::u16string_view chunk, std::size_t hintedAt,
     try {
         for (std::size_t i = 0; i < m_pendingCount; ++i) fileOrKeep(m_pending[i]);
         m_pendingCount = 0;
-        for (std::size_t i = 0; i < chunk.size(); ++i) {
-            if (chunk[i] != u'@') continue;
+        for (std::size_t i = findUnit(chunk, u'@'); i != chunk.npos;
+             i = findUnit(chunk, u'@', i + 1)) {
             const std::size_t at = oldSize + i;
             fileOrKeep(
                 {static_cast<std::uint32_t>(at), at == hintedAt ? hintedLeft : 0, m_layouts});
@@ -408,7 +409,7 @@ SeenText::Foresight SeenText::foresee(std::u16string_view needle) const {
     // (or one cell finer), as addresses alike in shape do, those two cells are fetched as well.
     // Elsewhere computing their keys would cost more than it saves.
     if (m_walkingShare > kShareScale / 2 && m_foreseenShare > kShareScale / 2) {
-        const std::size_t at = needle.find(u'@');
+        const std::size_t at = findUnit(needle, u'@');
         if (walks(needle, at) && needle.size() - at - 1 >= kRight[m_lastWalkEnd.right]) {
             Context context(needle, at);
             foresight.left = static_cast<std::uint8_t>(m_lastWalkEnd.left);
@@ -443,7 +444,7 @@ bool SeenText::contains(std::u16string_view needle, Key key) const {
     const bool recalled = needle.size() <= kMaxIndexedPiece && recalls(needle, key);
     addToShare(m_walkingShare, !recalled);
     if (recalled) return true;
-    const std::size_t at = needle.find(u'@');
+    const std::size_t at = findUnit(needle, u'@');
     const std::size_t rightSize = at == needle.npos ? 0 : needle.size() - at - 1;
     if (needle.size() <= kMaxIndexedPiece && !cellsAnswerExactly(at, rightSize) &&
         isWholePiece(needle, key)) {
