@@ -65,6 +65,10 @@ public:
     // on each other overlap, so a group of entries read at random costs about two trips to
     // memory (where the lines start, then the lines) instead of two each.
     void fetchLines(std::span<const Entry> entries) const;
+    // The same in two steps that do not wait for memory, for a reader that knows its entries
+    // further ahead: first where the lines start, then, once that has arrived, the lines.
+    void prefetchStarts(std::span<const Entry> entries) const;
+    void prefetchLines(std::span<const Entry> entries) const;
 
     // Gives the duplicate index's memory back once the run reads no more; a later contains()
     // or insert() builds it anew.

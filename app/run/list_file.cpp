@@ -78,11 +78,20 @@ void ListFile::addLines(std::span<const Entry> order) {
     }
 }
 
+// Lines in sorted order stand anywhere in the record: while one group of them is written, the
+// lines of the next are fetched, and where the group after that starts.
 void ListFile::addInOrder(Writer& writer, std::span<const Entry> order) const {
-    for (std::size_t from = 0; from < order.size(); from += kGroup) {
-        const auto group = order.subspan(from, std::min(kGroup, order.size() - from));
-        m_record.fetchLines(group);
-        for (const Entry entry : group) addLine(writer, entry);
+    const auto group = [order](std::size_t g) {
+        const std::size_t from = std::min(g * kGroup, order.size());
+        return order.subspan(from, std::min(kGroup, order.size() - from));
+    };
+    m_record.prefetchStarts(group(0));
+    m_record.prefetchStarts(group(1));
+    m_record.prefetchLines(group(0));
+    for (std::size_t g = 0; g * kGroup < order.size(); ++g) {
+        m_record.prefetchStarts(group(g + 2));
+        m_record.prefetchLines(group(g + 1));
+        for (const Entry entry : group(g)) addLine(writer, entry);
     }
 }
 
