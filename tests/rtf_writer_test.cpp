@@ -115,6 +115,25 @@ TEST(RtfWriterFormatTest, AsciiBytesWriteAsTheirTextAndOtherBytesAreLeftToTheTex
     EXPECT_EQ(out, "kept");
 }
 
+// Every ASCII byte at every place of lines around the sixteen-byte steps of the plain-line
+// check: whether a line takes the plain path or the escaping one, it must read as the text.
+TEST(RtfWriterFormatTest, EveryAsciiByteAtEveryPlaceWritesAsTheText) {
+    for (int length = 1; length <= 40; ++length) {
+        for (int at = 0; at < length; ++at) {
+            for (int byte = 0; byte < 0x80; ++byte) {
+                QByteArray line(length, 'a');
+                line[at] = char(byte);
+                line += "\r\n";
+                QByteArray fromBytes;
+                ASSERT_TRUE(appendRtfAscii(fromBytes, QByteArrayView(line)));
+                QByteArray fromText;
+                appendRtfText(fromText, QString::fromLatin1(line));
+                ASSERT_EQ(fromBytes, fromText) << length << " " << at << " " << byte;
+            }
+        }
+    }
+}
+
 TEST(RtfWriterFormatTest, RichSaveOfBufferWritesTheDocument) {
     QTemporaryDir dir;
     RichTextBuffer buffer;

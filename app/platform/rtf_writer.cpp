@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "byte_append.h"
 
 namespace rosterly {
@@ -61,6 +65,32 @@ bool isPlain(char16_t c) {
     return c >= 0x20 && c < 0x80 && c != u'\\' && c != u'{' && c != u'}';
 }
 
+// Whether every one of `count` bytes is plain, sixteen a step where the processor allows.
+bool allPlain(const unsigned char* bytes, qsizetype count) {
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    // Plain is 0x20 to 0x7F but for the three RTF specials: shifted down by 0x20, the plain
+    // bytes are the ones that compare below 0x60 as signed bytes, with 0x80 flipped away.
+    const __m128i shift = _mm_set1_epi8(char(0x60));  // -0x20, then the sign bit flipped
+    const __m128i limit = _mm_set1_epi8(char(0x60 - 0x80));
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i open = _mm_set1_epi8('{');
+    const __m128i close = _mm_set1_epi8('}');
+    for (; i + 16 <= count; i += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        const __m128i inRange = _mm_cmplt_epi8(_mm_add_epi8(chunk, shift), limit);
+        const __m128i special =
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, backslash),
+                         _mm_or_si128(_mm_cmpeq_epi8(chunk, open), _mm_cmpeq_epi8(chunk, close)));
+        if (_mm_movemask_epi8(_mm_andnot_si128(special, inRange)) != 0xFFFF) return false;
+    }
+#endif
+    for (; i < count; ++i) {
+        if (!isPlain(bytes[i])) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 QByteArray rtfBegin() {
@@ -101,11 +131,16 @@ void appendRtfText(QByteArray& out, QStringView text) {
 
 bool appendRtfAscii(QByteArray& out, QByteArrayView piece) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(piece.data());
-    // A list line is mostly plain characters and its CR LF: one look at each byte, one append.
-    if (piece.endsWith("\r\n") &&
-        std::all_of(bytes, bytes + piece.size() - 2, [](unsigned char b) { return isPlain(b); })) {
-        appendBytes(out, piece.chopped(2));
-        appendBytes(out, "\\par\r\n");
+    // A list line is mostly plain characters and its CR LF: one look at each byte, one resize.
+    const qsizetype size = piece.size();
+    if (size >= 2 && bytes[size - 2] == '\r' && bytes[size - 1] == '\n' &&
+        allPlain(bytes, size - 2)) {
+        static constexpr char kParagraph[] = "\\par\r\n";
+        constexpr qsizetype kParagraphSize = sizeof kParagraph - 1;
+        const qsizetype at = out.size();
+        out.resize(at + size - 2 + kParagraphSize);
+        char* to = std::copy(piece.data(), piece.data() + size - 2, out.data() + at);
+        std::copy(kParagraph, kParagraph + kParagraphSize, to);
         return true;
     }
     if (std::any_of(bytes, bytes + piece.size(), [](unsigned char b) { return b >= 0x80; })) {
