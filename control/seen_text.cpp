@@ -65,7 +65,8 @@ std::uint8_t nibbleOf(char16_t unit) {
 
 // The hashes of the windows around one '@', of the text or of a needle, each computed once and
 // only when a cell needs it: the left ones over the units going back from the '@', the right
-// ones over the units going forward.
+// ones over the units going forward. A context views the units where they stand: the text must
+// not change while a context of it is in use (filing and lookups only read it).
 class SeenText::Context {
 public:
     Context(const CompactText& text, std::size_t at)

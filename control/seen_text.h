@@ -67,9 +67,8 @@ public:
     Key prefetch(std::u16string_view needle) const;
     // The same in two steps, for a caller that knows its needles a few lookups ahead: foresee()
     // fetches what prefetch() fetches and notes the cells where the needle's walk is foreseen to
-    // end; fetchLists(), called once those have arrived, fetches what they lead to (the lists of
-    // the foreseen cells, the text a recent answer points to), which would otherwise be a second
-    // wait on memory. Both only fetch: no answer depends on them.
+    // end; fetchLists(), called once those have arrived, fetches the lists they lead to, which
+    // would otherwise be a second wait on memory. Both only fetch: no answer depends on them.
     struct Foresight {
         Key key;
         std::uint64_t cellKeys[2];
