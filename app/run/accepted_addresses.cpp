@@ -167,23 +167,6 @@ uint64_t AcceptedAddresses::startOf(Entry entry) const {
     return (wraps << 32) | m_lineStarts[entry];
 }
 
-void AcceptedAddresses::fetchLines(std::span<const Entry> entries) const {
-    constexpr size_t kGroup = 16;
-    uint64_t starts[kGroup], ends[kGroup];
-    for (size_t from = 0; from < entries.size(); from += kGroup) {
-        const size_t count = std::min(kGroup, entries.size() - from);
-        for (size_t i = 0; i < count; ++i) {
-            starts[i] = startOf(entries[from + i]);
-            ends[i] = startOf(entries[from + i] + 1);
-        }
-        // A line may cross into a second cache line: its last byte is read as well.
-        unsigned char read = 0;
-        for (size_t i = 0; i < count; ++i) read ^= m_lines[starts[i]] ^ m_lines[ends[i] - 1];
-        volatile unsigned char sink = read;
-        (void)sink;
-    }
-}
-
 // A line's end is where the next one starts, mostly on the same cache line.
 void AcceptedAddresses::prefetchStarts(std::span<const Entry> entries) const {
     for (const Entry entry : entries) com::prefetchLine(m_lineStarts.data() + entry);

@@ -61,12 +61,11 @@ public:
     QString address(Entry entry) const;
     void address(Entry entry, QString& out) const;
 
-    // Reads the lines of `entries` into the cache, all of them at once: loads that do not wait
-    // on each other overlap, so a group of entries read at random costs about two trips to
-    // memory (where the lines start, then the lines) instead of two each.
-    void fetchLines(std::span<const Entry> entries) const;
-    // The same in two steps that do not wait for memory, for a reader that knows its entries
-    // further ahead: first where the lines start, then, once that has arrived, the lines.
+    // Fetching the lines of `entries`, read at random, into the cache before they are read, all
+    // of them at once: prefetchLines() reads where each line starts (loads that do not wait on
+    // each other overlap) and starts fetching the lines, so a group costs about two trips to
+    // memory instead of two each. A reader that knows its entries a step further ahead calls
+    // prefetchStarts() first, which waits for nothing.
     void prefetchStarts(std::span<const Entry> entries) const;
     void prefetchLines(std::span<const Entry> entries) const;
 

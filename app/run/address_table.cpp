@@ -16,7 +16,7 @@ void AddressTable::sortEntries() {
         [this](Entry entry, uint32_t k) {
             return k == 0 ? m_record.line(entry) : QByteArrayView();
         },
-        [this](std::span<const Entry> entries) { m_record.fetchLines(entries); });
+        [this](std::span<const Entry> entries) { m_record.prefetchLines(entries); });
     m_groups.sortGroups();
 }
 

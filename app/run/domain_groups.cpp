@@ -154,7 +154,7 @@ void DomainGroups::sortGroups() {
                 for (size_t from = 0; from < starts.size(); from += kGroup) {
                     const size_t part = std::min(kGroup, starts.size() - from);
                     for (size_t i = 0; i < part; ++i) firsts[i] = m_members[starts[from + i]];
-                    m_record.fetchLines(std::span<const Entry>(firsts, part));
+                    m_record.prefetchLines(std::span<const Entry>(firsts, part));
                 }
             });
         // Each group's members move to their new place, and its new start takes the place of

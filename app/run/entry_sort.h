@@ -25,8 +25,8 @@ namespace rosterly {
 // least one.
 using EntryLine = std::function<QByteArrayView(uint32_t entry, uint32_t k)>;
 
-// Reads line(entry, 0) of each of `entries` into the cache, all at once (loads that do not wait
-// on each other overlap). Sorted chunks are merged by reading their entries' lines at random, a
+// Starts fetching line(entry, 0) of each of `entries` into the cache, all at once, just before
+// they are read. Sorted chunks are merged by reading their entries' lines at random, a
 // group of each chunk's coming entries at a time.
 using EntryFetch = std::function<void(std::span<const uint32_t> entries)>;
 
