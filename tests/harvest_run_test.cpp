@@ -33,6 +33,7 @@ public:
     void yield() override {
         events << QStringLiteral("paint ") + status;
         if (++yields == closeAtYield) closed = true;
+        if (yields == 1 && atFirstYield) atFirstYield();
     }
     bool closing() const override { return closed; }
     void enableSSTab1() override { events << QStringLiteral("unlock"); }
@@ -46,6 +47,7 @@ public:
     int yields = 0;
     int closeAtYield = -1;
     bool closed = false;
+    std::function<void()> atFirstYield;
 };
 
 class HarvestRunTest : public ::testing::Test {
@@ -143,6 +145,23 @@ TEST_F(HarvestRunTest, ClosingStopsReadingAndShowsNothing) {
     EXPECT_TRUE(messageBoxes.shown.empty());
     EXPECT_EQ(window.events.last(), "unlock");
     EXPECT_EQ(output(), "");
+}
+
+// An input cut short while it is read (here when the first address is painted, long before its
+// reading ends) fails by its name, after the addresses read before: the run neither ends the
+// program nor passes the missing part off as the input.
+TEST_F(HarvestRunTest, AnInputCutShortWhileReadFailsByItsName) {
+    QByteArray input;
+    for (int i = 0; input.size() < 8 << 20; ++i)
+        input += "user" + QByteArray::number(i) + "@x.cc\n";
+    window.atFirstYield = [this] { ASSERT_TRUE(QFile(window.input).resize(0)); };
+    run(input);
+    ASSERT_EQ(messageBoxes.shown.size(), 2u);
+    EXPECT_EQ(messageBoxes.shown.back().details,
+              QStringLiteral("Input file \"%1\" could not be read: The file was cut short while "
+                             "it was being read.")
+                  .arg(window.input));
+    EXPECT_TRUE(output().startsWith("user0@x.cc\r\nuser1@x.cc\r\n"));
 }
 
 // A plain list in input order is written while the input is read: the output holds nothing of

@@ -107,6 +107,29 @@ TEST(PrefetchedInputTest, LentBlocksGiveEveryByteAndRoomInFront) {
     }
 }
 
+// A file is shown rather than copied; cut short under the block being read, it reads as far as
+// it still goes and then fails, instead of ending the program.
+TEST(PrefetchedInputTest, AFileCutShortUnderItsReaderFailsAfterTheBytesBefore) {
+    std::mt19937 random(7);
+    const qint64 blockBytes = qint64(1) << 16;
+    const QByteArray input = randomBytes(random, int(6 * blockBytes));
+    const auto file = fileHolding(input);
+    QFile source(file->fileName());
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    PrefetchedInput prefetched(source, blockBytes);
+    char* bytes = nullptr;
+    qint64 size = 0;
+    ASSERT_EQ(prefetched.borrow(bytes, size), PrefetchedInput::Borrowed::Bytes);
+    ASSERT_EQ(prefetched.borrow(bytes, size), PrefetchedInput::Borrowed::Bytes);
+    ASSERT_EQ(size, blockBytes);
+    const qint64 kept = blockBytes + 5000;
+    ASSERT_TRUE(QFile(file->fileName()).resize(kept));
+    EXPECT_EQ(QByteArray(bytes, 5000), input.mid(blockBytes, 5000));
+    EXPECT_EQ(QByteArray(bytes + 3 * 4096, size - 3 * 4096), QByteArray(size - 3 * 4096, '\0'));
+    EXPECT_EQ(prefetched.borrow(bytes, size), PrefetchedInput::Borrowed::Failed);
+    EXPECT_EQ(prefetched.errorString(), "The file was cut short while it was being read");
+}
+
 TEST(PrefetchedInputTest, AFailureComesAfterTheBytesBeforeIt) {
     std::mt19937 random(5);
     for (qint64 blockBytes : {qint64(3), qint64(1) << 16}) {

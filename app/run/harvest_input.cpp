@@ -173,8 +173,9 @@ void HarvestRun::readLines(QFile& input) {
     }
     settleAddress();
     if (step == ReadAhead::Step::Error) {
+        // By the path the user gave: a file opened on its descriptor no longer knows its name.
         note(Status::failure(QStringLiteral("Input file \"%1\" could not be read: %2.")
-                                 .arg(input.fileName(), lines.status().message())));
+                                 .arg(m_reading.path, lines.status().message())));
     }
 }
 

@@ -85,7 +85,7 @@ bool InputLines::refill() {
     if (got < 0) {
         const QString why = m_source.errorString();
         m_status =
-            Status::failure(why.isEmpty() ? QStringLiteral("The input could not be read.") : why);
+            Status::failure(why.isEmpty() ? QStringLiteral("The input could not be read") : why);
         return false;
     }
     m_sourceDone = got == 0;

@@ -9,12 +9,14 @@
 #include <system_error>
 
 #ifdef Q_OS_UNIX
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace rosterly {
 namespace {
 constexpr std::size_t kPositionalThreads = 2;
+const char* const kCutShort = "The file was cut short while it was being read";
 }  // namespace
 
 PrefetchedInput::PrefetchedInput(QIODevice& source, qint64 blockBytes)
@@ -26,9 +28,11 @@ PrefetchedInput::PrefetchedInput(QIODevice& source, qint64 blockBytes)
         m_start = file->pos();
     }
 #endif
-    const std::size_t threads = m_descriptor >= 0 ? kPositionalThreads : 1;
     try {
-        for (Block& block : m_blocks) block.room.reset(new char[std::size_t(2 * m_blockBytes)]);
+        // Showing a block costs far less than copying it: one thread keeps ahead of the reader.
+        const bool shown = showWindows();
+        if (!shown) makeRooms();
+        const std::size_t threads = shown ? 1 : m_descriptor >= 0 ? kPositionalThreads : 1;
         for (std::size_t t = 0; t < threads; ++t) {
             m_threads.emplace_back([this, t, threads] { fill(t, threads); });
         }
@@ -40,6 +44,26 @@ PrefetchedInput::PrefetchedInput(QIODevice& source, qint64 blockBytes)
         for (std::thread& thread : m_threads) thread.join();
         m_threads.clear();
         m_direct = true;
+    }
+}
+
+// Windows for every block where the source is a file they can show; otherwise none.
+bool PrefetchedInput::showWindows() {
+    if (m_descriptor < 0 || !FileWindow::canShow(m_descriptor, m_blockBytes)) return false;
+    try {
+        for (Block& block : m_blocks)
+            block.window = std::make_unique<FileWindow>(m_blockBytes, m_blockBytes);
+        return true;
+    } catch (const std::bad_alloc&) {
+        for (Block& block : m_blocks) block.window.reset();
+        return false;
+    }
+}
+
+void PrefetchedInput::makeRooms() {
+    for (Block& block : m_blocks) {
+        block.room.reset(new char[std::size_t(2 * m_blockBytes)]);
+        block.bytes = block.room.get() + m_blockBytes;
     }
 }
 
@@ -78,7 +102,7 @@ void PrefetchedInput::fill(std::size_t first, std::size_t step) {
         } catch (const std::exception&) {
             got = -1;  // out of memory for the reason, or the source itself failed so
         }
-        if (got < 0 && failure.isEmpty()) failure = QStringLiteral("The input could not be read.");
+        if (got < 0 && failure.isEmpty()) failure = QStringLiteral("The input could not be read");
         const bool last = m_descriptor >= 0 ? got < m_blockBytes : got <= 0;
         {
             const std::lock_guard lock(m_mutex);
@@ -94,11 +118,22 @@ void PrefetchedInput::fill(std::size_t first, std::size_t step) {
 
 qint64 PrefetchedInput::readBlock(std::size_t number, Block& block) {
     const qint64 capacity = m_blockBytes;
-    char* const bytes = block.bytes(m_blockBytes);
+    char* const bytes = block.bytes;
 #ifdef Q_OS_UNIX
+    const qint64 at = m_start + qint64(number) * capacity;
+    if (block.window) {
+        // As much of the block as the file holds now.
+        struct stat status {};
+        if (::fstat(m_descriptor, &status) != 0) return -1;
+        const qint64 count = std::clamp<qint64>(qint64(status.st_size) - at, 0, capacity);
+        if (count == 0) return 0;
+        char* const shown = block.window->show(m_descriptor, at, count);
+        if (!shown) return -1;
+        block.bytes = shown;
+        return count;
+    }
     if (m_descriptor >= 0) {
         // A whole block unless the file ends in it: a short read is retried from where it ended.
-        const qint64 at = m_start + qint64(number) * capacity;
         qint64 done = 0;
         while (done < capacity) {
             const ssize_t got =
@@ -133,21 +168,21 @@ qint64 PrefetchedInput::readData(char* data, qint64 maxSize) {
     // A filled block stays the reader's until it is let go, so it is copied unlocked.
     const qint64 count = std::min(maxSize, block->size - m_taken);
     lock.unlock();
-    std::memcpy(data, block->bytes(m_blockBytes) + m_taken, std::size_t(count));
+    std::memcpy(data, block->bytes + m_taken, std::size_t(count));
     m_taken += count;  // the reader's own
     return count;
 }
 
 PrefetchedInput::Borrowed PrefetchedInput::borrow(char*& bytes, qint64& size) {
     if (m_direct) {
-        setErrorString(QStringLiteral("The input could not be read."));
+        setErrorString(QStringLiteral("The input could not be read"));
         return Borrowed::Failed;
     }
     std::unique_lock lock(m_mutex);
     Block* block = nullptr;
     if (const Borrowed step = nextBytes(lock, block); step != Borrowed::Bytes) return step;
     // All of it is taken now, so the next call lets the block go.
-    bytes = block->bytes(m_blockBytes) + m_taken;
+    bytes = block->bytes + m_taken;
     size = block->size - m_taken;
     m_taken = block->size;
     return Borrowed::Bytes;
@@ -161,11 +196,16 @@ PrefetchedInput::Borrowed PrefetchedInput::nextBytes(std::unique_lock<std::mutex
     for (;;) {
         m_changed.wait(lock, [this] { return m_blocks[m_next % kBlocks].filled || m_stopped; });
         if (m_stopped) {
-            setErrorString(QStringLiteral("Reading was stopped."));
+            setErrorString(QStringLiteral("Reading was stopped"));
             return Borrowed::Failed;
         }
         block = &m_blocks[m_next % kBlocks];
         if (m_taken < block->size) return Borrowed::Bytes;
+        // Every byte of a window the file was cut short under has been read as zero by now.
+        if (block->window && block->window->cut()) {
+            setErrorString(QString::fromLatin1(kCutShort));
+            return Borrowed::Failed;
+        }
         if (block->last) {
             if (block->failure.isEmpty()) return Borrowed::End;
             setErrorString(block->failure);

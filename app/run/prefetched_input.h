@@ -11,15 +11,19 @@
 #include <thread>
 #include <vector>
 
+#include "platform/file_window.h"
+
 namespace rosterly {
 
-// A sequential device giving the bytes of `source` in order: threads of their own read them into
-// a few numbered blocks while the reader scans the ones before, so that copying the bytes out of
-// the system and looking through them run on several processors at once. A file open on a
-// descriptor is read by two threads at once, each block from its own place in the file; any
-// other device by one thread, in order. A read failure of the source comes after every byte
-// read before it, with the source's error text. Where no thread can be started, or no room for
-// the blocks is left, the source is read directly instead.
+// A sequential device giving the bytes of `source` in order: threads of their own get them into
+// a few numbered blocks while the reader scans the ones before. A regular file is shown block by
+// block in windows onto it (FileWindow), by one thread, so that its bytes are never copied; a
+// file cut short meanwhile makes the input fail after the bytes before, never the program. Any
+// other file open on a descriptor is read by two threads at once, each block from its own place
+// in the file, so that copying the bytes out of the system and looking through them run on
+// several processors at once; any other device by one thread, in order. A read failure of the
+// source comes after every byte read before it, with the source's error text. Where no thread
+// can be started, or no room for the blocks is left, the source is read directly instead.
 //
 // The file's bytes are taken as they are when each block is read: the input ends at the first
 // block that comes short, even if the file grows later. The source must be open for reading and
@@ -55,16 +59,20 @@ protected:
 private:
     static constexpr std::size_t kBlocks = 4;
     struct Block {
-        // The headroom, then the block's bytes. Left uninitialized: the system gives a page of
-        // it memory only once it is written, and most of the headroom never is.
+        // The headroom, then the block's bytes: read into room, or shown in window. Left
+        // uninitialized: the system gives a page of it memory only once it is written, and most
+        // of the headroom never is.
         std::unique_ptr<char[]> room;
-        char* bytes(qint64 headroom) { return room.get() + headroom; }
+        std::unique_ptr<FileWindow> window;
+        char* bytes = nullptr;
         qint64 size = 0;
         bool filled = false;  // read, and not yet let go by the reader
         bool last = false;    // no block after this one belongs to the input
         QString failure;      // why it could not be read, when it could not
     };
 
+    bool showWindows();
+    void makeRooms();
     void fill(std::size_t first, std::size_t step);  // a reading thread
     qint64 readBlock(std::size_t number, Block& block);
     Borrowed nextBytes(std::unique_lock<std::mutex>& lock, Block*& block);
