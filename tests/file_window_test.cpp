@@ -7,6 +7,7 @@
 
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <random>
@@ -72,6 +73,36 @@ TEST(FileWindowTest, AFileCutShortReadsAsZerosAndSaysSo) {
     ASSERT_NE(shown, nullptr);
     EXPECT_FALSE(window.cut());
     EXPECT_EQ(QByteArray(shown, 100), input.left(100));
+}
+
+// Resident memory of the process that no file backs, from the system's account of it.
+qint64 anonymousResidentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("RssAnon:"))
+            return line.mid(8).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// The file's bytes are shown where the system caches them: a window copies none of its pages,
+// whether it starts on a page or inside one.
+TEST(FileWindowTest, ShowingCopiesNoPage) {
+    const qint64 window = qint64(4) << 20;
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    file.write(QByteArray(int(window + 4096), 'x'));
+    file.flush();
+    FileWindow shown(4096, window);
+    for (qint64 offset : {qint64(0), qint64(100)}) {
+        const qint64 before = anonymousResidentKiB();
+        ASSERT_GE(before, 0);
+        const char* bytes = shown.show(file.handle(), offset, window);
+        ASSERT_NE(bytes, nullptr);
+        EXPECT_EQ(std::count(bytes, bytes + window, 'x'), window);
+        EXPECT_LT(anonymousResidentKiB() - before, 1024) << offset;
+    }
 }
 
 // Reads the page after the end of a file mapped outside any window.

@@ -152,14 +152,17 @@ char* FileWindow::show(int descriptor, qint64 offset, qint64 count) {
     const std::size_t within = std::size_t(offset) % pageBytes();
     g_ranges[m_guard].cut.store(false);
     // Filled at once: the pages are found in the system's cache here, on the caller's thread,
-    // rather than one fault at a time by whoever reads them. Writable, because the room in front
-    // of a stretch that starts inside a page is that page's start; a write only changes this
-    // mapping's copy of the page, never the file.
-    void* shown = ::mmap(m_region + m_headroom, roundUpToPage(within + std::size_t(count)),
-                         PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_FIXED | MAP_POPULATE, descriptor,
-                         off_t(offset) - off_t(within));
+    // rather than one fault at a time by whoever reads them. Read-only while filled: filling
+    // writable pages would copy every one of them.
+    char* const window = m_region + m_headroom;
+    void* shown =
+        ::mmap(window, roundUpToPage(within + std::size_t(count)), PROT_READ,
+               MAP_PRIVATE | MAP_FIXED | MAP_POPULATE, descriptor, off_t(offset) - off_t(within));
     if (shown == MAP_FAILED) return nullptr;
-    return m_region + m_headroom + within;
+    // The room in front of a stretch that starts inside a page is that page's start: a write
+    // there copies the page for this mapping alone, never changing the file.
+    if (within > 0 && ::mprotect(window, pageBytes(), PROT_READ | PROT_WRITE) != 0) return nullptr;
+    return window + within;
 #else
     Q_UNUSED(descriptor);
     Q_UNUSED(offset);

@@ -32,8 +32,8 @@ public:
 
     // Shows `count` bytes (at most windowBytes) of the file from `offset`; returns where the first
     // of them is, with at least `headroom` bytes in front of it for the caller to write. nullptr
-    // when the system refused (errno says why). The bytes are valid until the next show(); a
-    // write changes them here, never in the file.
+    // when the system refused (errno says why). The bytes are read-only and valid until the next
+    // show().
     char* show(int descriptor, qint64 offset, qint64 count);
 
     // Whether a byte shown since the last show() read as zero because the file had no such byte
