@@ -130,6 +130,20 @@ TEST(PrefetchedInputTest, AFileCutShortUnderItsReaderFailsAfterTheBytesBefore) {
     EXPECT_EQ(prefetched.errorString(), "The file was cut short while it was being read");
 }
 
+// A regular file whose file system does not map files is read as any other file.
+TEST(PrefetchedInputTest, AFileThatCannotBeShownIsRead) {
+    QFile source(QStringLiteral("/sys/devices/system/cpu/online"));
+    if (!source.open(QIODevice::ReadOnly)) GTEST_SKIP() << "no sysfs here";
+    const QByteArray expected = source.readAll();
+    ASSERT_FALSE(expected.isEmpty());
+    ASSERT_TRUE(source.seek(0));
+    PrefetchedInput prefetched(source, 4096);
+    std::mt19937 random(8);
+    bool failed = true;
+    EXPECT_EQ(readThrough(prefetched, random, failed), expected);
+    EXPECT_FALSE(failed) << qPrintable(prefetched.errorString());
+}
+
 TEST(PrefetchedInputTest, AFailureComesAfterTheBytesBeforeIt) {
     std::mt19937 random(5);
     for (qint64 blockBytes : {qint64(3), qint64(1) << 16}) {

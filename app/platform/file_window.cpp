@@ -96,8 +96,15 @@ void installGuard() {
 bool FileWindow::canShow(int descriptor, qint64 windowBytes) {
 #ifdef Q_OS_UNIX
     struct stat status {};
-    return windowBytes > 0 && std::size_t(windowBytes) % pageBytes() == 0 &&
-           ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    if (windowBytes <= 0 || std::size_t(windowBytes) % pageBytes() != 0 ||
+        ::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        return false;
+    }
+    // Not every file system maps its files (sysfs and some FUSE ones refuse): it is asked.
+    void* probe = ::mmap(nullptr, pageBytes(), PROT_READ, MAP_PRIVATE, descriptor, 0);
+    if (probe == MAP_FAILED) return false;
+    ::munmap(probe, pageBytes());
+    return true;
 #else
     Q_UNUSED(descriptor);
     Q_UNUSED(windowBytes);

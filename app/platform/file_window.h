@@ -21,7 +21,7 @@ namespace rosterly {
 class FileWindow {
 public:
     // Whether windows of `windowBytes` can show the file open on `descriptor`: a regular file,
-    // on a system that maps files, with windows a whole number of pages long.
+    // on a file system that maps files, with windows a whole number of pages long.
     static bool canShow(int descriptor, qint64 windowBytes);
 
     // Throws std::bad_alloc when the region cannot be had, or when too many windows are open.

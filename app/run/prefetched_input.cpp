@@ -188,6 +188,20 @@ PrefetchedInput::Borrowed PrefetchedInput::borrow(char*& bytes, qint64& size) {
     return Borrowed::Bytes;
 }
 
+// A window reads as zeros where the file no longer reaches, or where the disk failed to give
+// its bytes: which of the two, the file's size now tells.
+QString PrefetchedInput::whyCut(const Block& block) const {
+#ifdef Q_OS_UNIX
+    struct stat status {};
+    const qint64 end = m_start + qint64(m_next) * m_blockBytes + block.size;
+    if (::fstat(m_descriptor, &status) == 0 && qint64(status.st_size) >= end)
+        return QString::fromStdString(std::system_category().message(EIO));
+#else
+    Q_UNUSED(block);
+#endif
+    return QString::fromLatin1(kCutShort);
+}
+
 // Waits until the reader's block has bytes it has not taken, letting every block it has taken
 // whole go back to the reading threads; at the input's end or a failure (errorString() set)
 // says so instead.
@@ -203,7 +217,7 @@ PrefetchedInput::Borrowed PrefetchedInput::nextBytes(std::unique_lock<std::mutex
         if (m_taken < block->size) return Borrowed::Bytes;
         // Every byte of a window the file was cut short under has been read as zero by now.
         if (block->window && block->window->cut()) {
-            setErrorString(QString::fromLatin1(kCutShort));
+            setErrorString(whyCut(*block));
             return Borrowed::Failed;
         }
         if (block->last) {

@@ -76,6 +76,7 @@ private:
     void fill(std::size_t first, std::size_t step);  // a reading thread
     qint64 readBlock(std::size_t number, Block& block);
     Borrowed nextBytes(std::unique_lock<std::mutex>& lock, Block*& block);
+    QString whyCut(const Block& block) const;
 
     QIODevice& m_source;
     const qint64 m_blockBytes;
