@@ -5,6 +5,10 @@
 #include <cstddef>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace corvell {
 namespace {
 
@@ -79,28 +83,85 @@ constexpr std::array<unsigned char, 128> cleanCheckTable() {
 
 constexpr std::array<unsigned char, 128> cleanCheck = cleanCheckTable();
 
-bool isAlreadyClean(std::u16string_view text) {
-    std::size_t firstAt = npos, lastStop = npos, lastRight = npos;
-    bool seenLeft = false;          // a left delimiter so far
-    bool leftBeforeLastAt = false;  // one before the latest '@'
-    for (std::size_t k = 0; k < text.size(); ++k) {
+// What the check has seen so far; only units with a kind change it.
+class CleanCheck {
+public:
+    // False when the unit at k already rules the text out.
+    bool visit(std::u16string_view text, std::size_t k) {
         const char16_t c = text[k];
         const unsigned char kind = c < cleanCheck.size() ? cleanCheck[c] : 0;
-        if (kind == 0) continue;
+        if (kind == 0) return true;
         if (kind == At) {
-            if (firstAt == npos) firstAt = k;
-            leftBeforeLastAt = seenLeft;
+            if (m_firstAt == npos) m_firstAt = k;
+            m_leftBeforeLastAt = m_seenLeft;
         } else if (kind == Stop) {
             if (k > 0 && text[k - 1] == u'.') return false;
-            lastStop = k;
+            m_lastStop = k;
         } else {
-            seenLeft = seenLeft || (kind & Left) != 0;
-            if ((kind & Right) != 0) lastRight = k;
+            m_seenLeft = m_seenLeft || (kind & Left) != 0;
+            if ((kind & Right) != 0) m_lastRight = k;
         }
+        return true;
     }
-    return firstAt != npos && firstAt > 0 && lastStop != npos && lastStop > firstAt &&
-           !leftBeforeLastAt && (lastRight == npos || lastRight < firstAt) &&
-           !isTrimmedAtBack(text.back());
+
+    bool clean(std::u16string_view text) const {
+        return m_firstAt != npos && m_firstAt > 0 && m_lastStop != npos && m_lastStop > m_firstAt &&
+               !m_leftBeforeLastAt && (m_lastRight == npos || m_lastRight < m_firstAt) &&
+               !isTrimmedAtBack(text.back());
+    }
+
+private:
+    std::size_t m_firstAt = npos, m_lastStop = npos, m_lastRight = npos;
+    bool m_seenLeft = false;          // a left delimiter so far
+    bool m_leftBeforeLastAt = false;  // one before the latest '@'
+};
+
+#if defined(__SSE2__)
+// Bit i is set where unit i of the eight at `at` may have a kind: anything but a lower-case
+// letter, a digit, '-' or '_', which most of an address is made of (the program hands addresses
+// over lower-cased).
+unsigned mayHaveKind(const char16_t* at) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i zero = _mm_setzero_si128();
+    // Below the range's start a unit wraps round to far above its end.
+    const auto within = [&](char16_t first, char16_t last) {
+        const __m128i offset = _mm_sub_epi16(units, _mm_set1_epi16(short(first)));
+        return _mm_cmpeq_epi16(_mm_subs_epu16(offset, _mm_set1_epi16(short(last - first))), zero);
+    };
+    const __m128i plain =
+        _mm_or_si128(_mm_or_si128(within(u'a', u'z'), within(u'0', u'9')),
+                     _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(short(u'-'))),
+                                  _mm_cmpeq_epi16(units, _mm_set1_epi16(short(u'_')))));
+    return ~unsigned(_mm_movemask_epi8(_mm_packs_epi16(plain, zero))) & 0xFFu;
+}
+#endif
+
+bool isAlreadyClean(std::u16string_view text) {
+    CleanCheck check;
+    std::size_t k = 0;
+#if defined(__SSE2__)
+    // Eight units a step; only those that may have a kind are looked up.
+    const auto visitEight = [&](std::size_t from, unsigned units) {
+        for (; units != 0; units &= units - 1) {
+            if (!check.visit(text, from + std::size_t(__builtin_ctz(units)))) return false;
+        }
+        return true;
+    };
+    for (; k + 8 <= text.size(); k += 8) {
+        if (!visitEight(k, mayHaveKind(text.data() + k))) return false;
+    }
+    // The last few units as the end of the last eight, leaving out those already seen.
+    if (k < text.size() && text.size() >= 8) {
+        const std::size_t from = text.size() - 8;
+        if (!visitEight(from, mayHaveKind(text.data() + from) & (0xFFu << (k - from)) & 0xFFu))
+            return false;
+        k = text.size();
+    }
+#endif
+    for (; k < text.size(); ++k) {
+        if (!check.visit(text, k)) return false;
+    }
+    return check.clean(text);
 }
 
 }  // namespace

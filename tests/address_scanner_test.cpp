@@ -111,10 +111,12 @@ void expectSameAsReference(const std::u16string& text) {
 TEST(CleanAddress, AgreesWithLiteralPassesOnRandomTexts) {
     // Pieces drawn with repeats for the units that steer the rules.
     const std::vector<std::u16string> pieces = {
-        u"@", u"@",  u"@", u"@", u".", u".",  u".", u"..", u"..", u"-",     u"-",  u";", u";",
-        u"!", u"!",  u",", u" ", u":", u"\"", u"<", u">",  u"`",  u"/",     u"\\", u"+", u"=",
-        u"|", u"(",  u")", u"&", u"^", u"%",  u"~", u"$",  u"a",  u"a",     u"b",  u"z", u"0",
-        u"7", u"\t", u"'", u"{", u"[", u"]",  u"?", u"#",  u"*",  u"\u00e9"};
+        u"@",  u"@", u"@",   u"@",       u".",      u".",     u".", u"..", u"..",     u"-",
+        u"-",  u";", u";",   u"!",       u"!",      u",",     u" ", u":",  u"\"",     u"<",
+        u">",  u"`", u"/",   u"\\",      u"+",      u"=",     u"|", u"(",  u")",      u"&",
+        u"^",  u"%", u"~",   u"$",       u"a",      u"a",     u"b", u"z",  u"0",      u"7",
+        u"\t", u"'", u"{",   u"[",       u"]",      u"?",     u"#", u"*",  u"\u00e9", u"_",
+        u"A",  u"9", u"abc", u"xyz0189", u"\u2061", u"\uff0e"};
     for (unsigned seed : {1u, 2u, 3u, 4u}) {
         std::mt19937 random(seed);
         for (int i = 0; i < 50000; ++i) {
