@@ -13,7 +13,9 @@ namespace rosterly {
 //
 // A file cut short while it is shown would end the program at the first byte read past its new
 // end. Here that byte, and every byte after it in the window, reads as zero instead, and cut()
-// says so; the same holds for a byte the system could not read from the disk.
+// says so; the same holds for a byte the system could not read from the disk. For that the first
+// window installs a bus-error handler for the whole program; a bus error outside every window
+// goes to the handler installed before it, or ends the program as it would have.
 //
 // One window is shown at a time; showing the next one lets the last one go, so the file's pages
 // count in the program's memory only while they are shown. Not copyable: the region is this
