@@ -46,9 +46,10 @@ void BM_SortAddresses(benchmark::State& state) {
     for (auto _ : state) {
         std::vector<uint32_t> entries(kAddresses);
         std::iota(entries.begin(), entries.end(), 0u);
-        sortEntries(entries, [&](uint32_t e, uint32_t k) {
-            return k == 0 ? accepted.line(e) : QByteArrayView();
-        });
+        sortEntries(
+            entries,
+            [&](uint32_t e, uint32_t k) { return k == 0 ? accepted.line(e) : QByteArrayView(); },
+            [&](std::span<const uint32_t> group) { accepted.prefetchLines(group); });
         benchmark::DoNotOptimize(entries.data());
     }
     state.SetItemsProcessed(state.iterations() * kAddresses);

@@ -20,7 +20,8 @@ namespace {
 using Entries = std::vector<QStringList>;
 
 // Sorts entries of addresses as the table does: through the lines the record would hold. Every
-// way of sorting them, all at once or in chunks then merged, must give the same order.
+// way of sorting them must give the same order: by buckets, with buckets too large for a chunk
+// sorted on their own or in chunks then merged.
 Entries sorted(const Entries& entries) {
     std::vector<std::vector<std::string>> lines(entries.size());
     for (size_t e = 0; e < entries.size(); ++e) {
@@ -34,7 +35,7 @@ Entries sorted(const Entries& entries) {
     for (uint32_t chunk : {kSortChunk, 1u, 3u, 64u}) {
         std::vector<uint32_t> order(entries.size());
         std::iota(order.begin(), order.end(), 0u);
-        // The merge fetches only entries there are, each as often as it keys it: once.
+        // Entries are fetched where they are read at random: each once, and only entries there are.
         std::vector<int> fetched(entries.size());
         sortEntries(
             order,
@@ -48,7 +49,7 @@ Entries sorted(const Entries& entries) {
                 }
             },
             chunk);
-        if (entries.size() > chunk) {
+        if (entries.size() > 1) {
             EXPECT_EQ(std::count(fetched.begin(), fetched.end(), 1), qsizetype(entries.size()))
                 << "in chunks of " << chunk;
         }
@@ -179,6 +180,39 @@ TEST(EntrySortTest, EntriesInOrderReversedOrAllAlikeSortAsTheListBoxDoes) {
     for (const Entries& entries : {ascending, descending, alike}) {
         EXPECT_EQ(sorted(entries), listBoxOrder(entries));
     }
+}
+
+// Entries are spread over buckets by the bits after those a sample of their keys shares. Entries
+// the sample missed that sort before or after all of it, a large share alike in their first
+// bytes, and entries alike in all twelve key bytes must still come out in order.
+TEST(EntrySortTest, EntriesTheSampleMissedOrManyAlikeSortAsTheListBoxDoes) {
+    Entries entries;
+    for (int i = 0; i < 3000; ++i) {
+        entries.push_back({QStringLiteral("user%1@d%2.cc").arg(i * 7919 % 10007).arg(i % 13)});
+    }
+    // Away from the places the sample looks at (every second entry from the second on).
+    entries[1] = {"aaa@x.cc"};
+    entries[3] = {"zzz@x.cc"};
+    entries[5] = {"USER9@d0.cc"};
+    entries[7] = {"user"};
+    entries[9] = {"é@x.cc"};
+    entries[11] = {"usera@x.cc"};
+    EXPECT_EQ(sorted(entries), listBoxOrder(entries));
+
+    Entries shared;  // most of them share a long first part, so one bucket holds them
+    for (int i = 0; i < 3000; ++i) {
+        shared.push_back({i % 4 ? QStringLiteral("info-letters-%1@x.cc").arg(i * 31 % 997)
+                                : QStringLiteral("%1@y.cc").arg(i * 17 % 3001)});
+    }
+    EXPECT_EQ(sorted(shared), listBoxOrder(shared));
+
+    // Enough entries to be laid out and sorted in two halves at once: ties across the halves
+    // keep their order of arrival.
+    Entries many;
+    for (int i = 0; i < 40000; ++i) {
+        many.push_back({QStringLiteral("%1%2@x.cc").arg(i % 3 ? 'u' : 'U').arg(i * 7 % 401)});
+    }
+    EXPECT_EQ(sorted(many), listBoxOrder(many));
 }
 
 TEST(EntrySortTest, CaseFoldingSharesUnchangedText) {
