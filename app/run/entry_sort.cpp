@@ -292,7 +292,9 @@ public:
 
 private:
     Buckets(Prefix sample, int shift, int bits)
-        : m_leading(sample >> (shift + bits)), m_shift(shift), m_bits(bits),
+        : m_leading(sample >> (shift + bits)),
+          m_shift(shift),
+          m_bits(bits),
           m_mask((uint32_t(1) << bits) - 1) {}
 
     Prefix m_leading;  // the leading bits the sample shares
@@ -306,8 +308,13 @@ class FetchAhead {
 public:
     FetchAhead(const uint32_t* entries, const std::vector<uint32_t>& firstOf, uint32_t firstBucket,
                uint32_t endBucket, uint32_t chunk, const EntryFetch& fetch)
-        : m_entries(entries), m_firstOf(firstOf), m_bucket(firstBucket), m_endBucket(endBucket),
-          m_chunk(chunk), m_fetch(fetch), m_fetched(firstOf[firstBucket]) {}
+        : m_entries(entries),
+          m_firstOf(firstOf),
+          m_bucket(firstBucket),
+          m_endBucket(endBucket),
+          m_chunk(chunk),
+          m_fetch(fetch),
+          m_fetched(firstOf[firstBucket]) {}
 
     // The laid-out entry at `position` is about to be keyed.
     void before(uint32_t position) {
@@ -347,12 +354,17 @@ class BucketSort {
 public:
     BucketSort(std::span<uint32_t> entries, const EntryLine& line, const EntryFetch& fetch,
                uint32_t chunk)
-        : m_entries(entries), m_line(line), m_fetch(fetch), m_chunk(chunk),
-          m_buckets(Buckets::ofSample(entries, line)), m_firstOf(m_buckets.count() + 1) {}
+        : m_entries(entries),
+          m_line(line),
+          m_fetch(fetch),
+          m_chunk(chunk),
+          m_buckets(Buckets::ofSample(entries, line)),
+          m_firstOf(m_buckets.count() + 1) {}
 
     void run() {
         countBuckets();
-        if (m_entries.size() > m_chunk && sizeOf(m_buckets.of(anyKey())) == m_entries.size()) {
+        std::string scratch;
+        if (m_entries.size() > m_chunk && sizeOf(bucketOf(0, scratch)) == m_entries.size()) {
             sortInChunks(m_entries, m_line, m_fetch, m_chunk);  // no bucket tells them apart
             return;
         }
@@ -360,8 +372,8 @@ public:
         layOut(sorted);
         for (uint32_t bucket = 0; bucket < m_buckets.count(); ++bucket) {
             if (sizeOf(bucket) > m_chunk) {
-                sortAnyEntries(std::span(sorted).subspan(m_firstOf[bucket], sizeOf(bucket)),
-                               m_line, m_fetch, m_chunk);
+                sortAnyEntries(std::span(sorted).subspan(m_firstOf[bucket], sizeOf(bucket)), m_line,
+                               m_fetch, m_chunk);
             }
         }
         sortBuckets(sorted);
@@ -372,14 +384,7 @@ private:
     // Entries below this many are one thread's work.
     static constexpr uint32_t kTwoThreadsFrom = uint32_t(1) << 15;
 
-    uint32_t sizeOf(uint32_t bucket) const {
-        return m_firstOf[bucket + 1] - m_firstOf[bucket];
-    }
-
-    Keyed anyKey() const {
-        std::string scratch;
-        return keyedOf(0, m_line(m_entries[0], 0), scratch);
-    }
+    uint32_t sizeOf(uint32_t bucket) const { return m_firstOf[bucket + 1] - m_firstOf[bucket]; }
 
     // Runs work(half, from, to) on the two halves of the entries, at once where that pays.
     template <typename Work>
@@ -426,7 +431,9 @@ private:
         onHalves([&](int half, uint32_t from, uint32_t to) {
             std::vector<uint32_t>& next = m_halfStart[half];
             std::string scratch;
-            for (uint32_t i = from; i < to; ++i) sorted[next[bucketOf(i, scratch)]++] = m_entries[i];
+            for (uint32_t i = from; i < to; ++i) {
+                sorted[next[bucketOf(i, scratch)]++] = m_entries[i];
+            }
         });
     }
 
