@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything, and runs every test: the
 # normal build, the Debian package and its validators, the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the control's threaded
-# tests under ThreadSanitizer, a short fuzzing run of the scanner and the
-# control, and the control built for Windows under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the threaded tests of the
+# control and of the run under ThreadSanitizer, a short fuzzing run of the
+# scanner and the control, and the control built for Windows under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -37,14 +37,15 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \
     ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 600
 
-step "the control's record thread under the thread sanitizer"
+step "threads under the thread sanitizer: the control's record, the run's reading, sorting, writing"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROSTERLY_SANITIZE=thread \
-    -DROSTERLY_BUILD_APP=OFF -DROSTERLY_BUILD_TESTS=ON -DROSTERLY_BUILD_BENCHMARKS=OFF >/dev/null
-threaded_tests="record_keeper_test sievan_unwatched_test sievan_exception_barrier_test"
+    -DROSTERLY_BUILD_TESTS=ON -DROSTERLY_BUILD_BENCHMARKS=OFF >/dev/null
+threaded_tests="record_keeper_test sievan_unwatched_test sievan_exception_barrier_test
+    read_ahead_test prefetched_input_test entry_sort_test address_table_test list_file_test"
 # shellcheck disable=SC2086
 cmake --build build-tsan -j"$jobs" --target $threaded_tests
 for test in $threaded_tests; do
-    build-tsan/bin/$test --gtest_brief=1
+    "build-tsan/bin/$test" --gtest_brief=1
 done
 
 step "fuzzing the address scanner, the control and the bounded lines"
