@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <random>
 #include <string>
+#include <utility>
 
 #include "accepted_addresses.h"
 
@@ -63,6 +65,41 @@ TEST(FoldedKeyTest, PrefixOfOtherTextIsTheWholeKeysFirstBytes) {
         QByteArray line;
         encodeLine(address, line);
         EXPECT_EQ(prefixOf(line, 12), prefixOfWholeKey(line, 12)) << "at " << at;
+    }
+}
+
+int sign(int value) {
+    return (value > 0) - (value < 0);
+}
+
+// ASCII texts are compared where they stand, eight bytes at a time: random pairs alike for a
+// while, then differing in a letter's case, around the letters' edges or in their length, must
+// compare as their whole keys do, and so must texts beyond ASCII.
+TEST(FoldedKeyTest, ComparingTextsAgreesWithComparingTheirWholeKeys) {
+    std::mt19937 random(7);
+    const std::string units = "aAzZ@[`{09.-_\t\r\n";
+    std::uniform_int_distribution<size_t> unit(0, units.size() - 1), length(0, 30);
+    std::string scratchA, scratchB;
+    for (int i = 0; i < 20000; ++i) {
+        std::string a;
+        for (size_t n = length(random); n > 0; --n) a += units[unit(random)];
+        std::string b = a.substr(0, std::min(a.size(), length(random)));
+        for (size_t n = length(random) % 4; n > 0; --n) b += units[unit(random)];
+        if (i % 3 == 0 && !b.empty()) b[b.size() / 2] = char(b[b.size() / 2] ^ 0x20);
+        ASSERT_EQ(sign(compareFoldedKeys(QByteArrayView(a), QByteArrayView(b), scratchA, scratchB)),
+                  sign(prefixOfWholeKey(a, 64).compare(prefixOfWholeKey(b, 64))))
+            << a << " / " << b;
+    }
+    for (const auto& [first, second] :
+         {std::pair{QStringLiteral("\u00c9mile@x.cc"), QStringLiteral("emile@x.cc")},
+          std::pair{QStringLiteral("newsletter-\u00e9@x"), QStringLiteral("NEWSLETTER-\u00c9@x")},
+          std::pair{QStringLiteral("newsletter-a@x.cc"), QStringLiteral("newsletter-\u00e0@x")}}) {
+        QByteArray lineA, lineB;
+        encodeLine(first, lineA);
+        encodeLine(second, lineB);
+        EXPECT_EQ(sign(compareFoldedKeys(lineA, lineB, scratchA, scratchB)),
+                  sign(prefixOfWholeKey(lineA, 64).compare(prefixOfWholeKey(lineB, 64))))
+            << first.toStdString();
     }
 }
 

@@ -40,11 +40,7 @@ int compareTexts(uint32_t a, uint32_t b, const EntryLine& line, std::string& key
         if (lineA.isEmpty() || lineB.isEmpty()) {
             return int(!lineA.isEmpty()) - int(!lineB.isEmpty());
         }
-        keyA.clear();
-        keyB.clear();
-        appendFoldedKey(lineA, keyA);
-        appendFoldedKey(lineB, keyB);
-        if (const int c = keyA.compare(keyB)) return c;
+        if (const int c = compareFoldedKeys(lineA, lineB, keyA, keyB)) return c;
     }
 }
 

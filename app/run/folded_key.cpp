@@ -1,6 +1,7 @@
 #include "folded_key.h"
 
 #include <QString>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstdint>
@@ -75,6 +76,38 @@ void foldedKeyPrefix(QByteArrayView text, unsigned char* prefix, std::size_t siz
     const std::size_t count = std::min(size, scratch.size());
     std::copy_n(scratch.begin(), count, prefix);
     std::fill(prefix + count, prefix + size, 0);
+}
+
+int compareFoldedKeys(QByteArrayView a, QByteArrayView b, std::string& scratchA,
+                      std::string& scratchB) {
+    if (!isAscii(a) || !isAscii(b)) {
+        scratchA.clear();
+        scratchB.clear();
+        appendFoldedKey(a, scratchA);
+        appendFoldedKey(b, scratchB);
+        return scratchA.compare(scratchB);
+    }
+    const auto common = std::size_t(std::min(a.size(), b.size()));
+    std::size_t i = 0;
+    for (; i + 8 <= common; i += 8) {
+        std::uint64_t wordA, wordB;
+        std::memcpy(&wordA, a.data() + i, 8);
+        std::memcpy(&wordB, b.data() + i, 8);
+        wordA = foldedAsciiWord(wordA);
+        wordB = foldedAsciiWord(wordB);
+        if (wordA != wordB) {
+            // As numbers read first byte first, the words compare as their bytes do.
+            const auto first = qFromBigEndian<std::uint64_t>(&wordA);
+            const auto second = qFromBigEndian<std::uint64_t>(&wordB);
+            return first < second ? -1 : 1;
+        }
+    }
+    for (; i < common; ++i) {
+        const auto byteA = static_cast<unsigned char>(foldedAscii(a[qsizetype(i)]));
+        const auto byteB = static_cast<unsigned char>(foldedAscii(b[qsizetype(i)]));
+        if (byteA != byteB) return byteA < byteB ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 void appendFoldedKey(QByteArrayView text, std::string& out) {

@@ -15,6 +15,12 @@ namespace rosterly {
 // the order of QString::compare(a, b, Qt::CaseInsensitive). Lower-case ASCII is its own key.
 void appendFoldedKey(QByteArrayView text, std::string& out);
 
+// The order of the folded keys of `a` and `b`: negative, zero or positive. ASCII texts are
+// compared where they stand, eight bytes at a time; others through their keys, made in the
+// two scratch strings.
+int compareFoldedKeys(QByteArrayView a, QByteArrayView b, std::string& scratchA,
+                      std::string& scratchB);
+
 // The first `size` bytes of the folded key of `text`, zero-padded where the key is shorter.
 // ASCII text, the usual case, is folded where it stands; any other is folded whole, in
 // `scratch`.
