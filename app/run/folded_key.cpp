@@ -54,6 +54,13 @@ std::uint64_t foldedAsciiWord(std::uint64_t word) {
     return word | (upper >> 2);  // 'a' - 'A' is 0x20
 }
 
+// The eight ASCII bytes at `bytes`, folded, as they stand in memory.
+std::uint64_t foldedAsciiWordAt(const char* bytes) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes, 8);
+    return foldedAsciiWord(word);
+}
+
 }  // namespace
 
 void foldedKeyPrefix(QByteArrayView text, unsigned char* prefix, std::size_t size,
@@ -62,9 +69,7 @@ void foldedKeyPrefix(QByteArrayView text, unsigned char* prefix, std::size_t siz
         const std::size_t count = std::min(size, std::size_t(text.size()));
         std::size_t i = 0;
         for (; i + 8 <= count; i += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, text.data() + i, 8);
-            word = foldedAsciiWord(word);
+            const std::uint64_t word = foldedAsciiWordAt(text.data() + i);
             std::memcpy(prefix + i, &word, 8);
         }
         for (; i < count; ++i) prefix[i] = foldedAscii(text[qsizetype(i)]);
@@ -90,11 +95,8 @@ int compareFoldedKeys(QByteArrayView a, QByteArrayView b, std::string& scratchA,
     const auto common = std::size_t(std::min(a.size(), b.size()));
     std::size_t i = 0;
     for (; i + 8 <= common; i += 8) {
-        std::uint64_t wordA, wordB;
-        std::memcpy(&wordA, a.data() + i, 8);
-        std::memcpy(&wordB, b.data() + i, 8);
-        wordA = foldedAsciiWord(wordA);
-        wordB = foldedAsciiWord(wordB);
+        const std::uint64_t wordA = foldedAsciiWordAt(a.data() + i);
+        const std::uint64_t wordB = foldedAsciiWordAt(b.data() + i);
         if (wordA != wordB) {
             // As numbers read first byte first, the words compare as their bytes do.
             const auto first = qFromBigEndian<std::uint64_t>(&wordA);
