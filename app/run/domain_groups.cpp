@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 #include <string>
 
 #include "entry_index.h"
 #include "entry_sort.h"
 #include "folded_key.h"
+#include "two_threads.h"
 
 namespace rosterly {
 namespace {
@@ -36,6 +38,9 @@ QByteArrayView domainKeyOf(QByteArrayView line, std::string& scratch) {
     appendFoldedKey(domain, scratch);
     return QByteArrayView(scratch);
 }
+
+// Entries whose domains' hashes are taken at once: 512 KiB of hashes.
+constexpr size_t kHashedBlock = size_t(1) << 16;
 
 uint64_t hashOf(QByteArrayView key) {
     return qHashBits(key.data(), size_t(key.size()), size_t(QHashSeed::globalSeed()));
@@ -82,40 +87,55 @@ void DomainGroups::settle() const {
 }
 
 // Memory beyond the sequence and the groups: 4 bytes an entry for its group and the index of
-// domains; a group is known by the place of its first member in the sequence.
+// domains; a group is known by the place of its first member in the sequence. The domains'
+// hashes are taken a block of entries at a time, the next block's on a second core while this
+// block's entries are filed.
 void DomainGroups::regroup(const EntryList& sequence) const {
-    std::vector<uint32_t> groupOf(sequence.size());
+    const size_t size = sequence.size();
+    std::vector<uint32_t> groupOf(size);
     uint32_t groups = 0;
     {
         EntryIndex domains;  // the place of each group's first member, by its domain's hash
-        domains.reserve(sequence.size());
-        // The index is read at random: each domain's hash is taken some entries ahead and its
-        // slot fetched while the entries before it are placed.
-        constexpr size_t kAheadMask = 15;
-        uint64_t hashes[kAheadMask + 1];
-        QByteArrayView keys[kAheadMask + 1];
-        std::string scratches[kAheadMask + 1], other;
-        const auto hashAhead = [&](size_t i) {
-            if (i >= sequence.size()) return;
-            const size_t at = i & kAheadMask;
-            keys[at] = domainKeyOf(m_record.line(sequence[i]), scratches[at]);
-            hashes[at] = hashOf(keys[at]);
-            domains.prefetch(hashes[at]);
+        domains.reserve(size);
+        const auto hashBlock = [&](size_t from, std::vector<uint64_t>& hashes) {
+            hashes.resize(std::min(kHashedBlock, size - from));
+            std::string scratch;
+            for (size_t k = 0; k < hashes.size(); ++k)
+                hashes[k] = hashOf(domainKeyOf(m_record.line(sequence[from + k]), scratch));
         };
-        for (size_t i = 0; i < kAheadMask; ++i) hashAhead(i);
-        for (size_t i = 0; i < sequence.size(); ++i) {
-            hashAhead(i + kAheadMask);
-            const uint64_t hash = hashes[i & kAheadMask];
-            const QByteArrayView wanted = keys[i & kAheadMask];
-            const uint32_t first = domains.find(hash, [&](uint32_t place) {
-                return domainKeyOf(m_record.line(sequence[place]), other) == wanted;
-            });
-            if (first == EntryIndex::kNone) {
-                groupOf[i] = groups++;
-                domains.insert(hash, uint32_t(i));
-            } else {
-                groupOf[i] = groupOf[first];
+        // The index is read at random: each slot is fetched some entries before it is read.
+        constexpr size_t kAhead = 16;
+        std::string wantedScratch, other;
+        const auto fileBlock = [&](size_t from, const std::vector<uint64_t>& hashes) {
+            for (size_t k = 0; k < std::min(kAhead, hashes.size()); ++k)
+                domains.prefetch(hashes[k]);
+            for (size_t k = 0; k < hashes.size(); ++k) {
+                if (k + kAhead < hashes.size()) domains.prefetch(hashes[k + kAhead]);
+                const size_t i = from + k;
+                // The entry's own key is needed only when a group's hash is alike.
+                std::optional<QByteArrayView> wanted;
+                const uint32_t first = domains.find(hashes[k], [&](uint32_t place) {
+                    if (!wanted) wanted = domainKeyOf(m_record.line(sequence[i]), wantedScratch);
+                    return domainKeyOf(m_record.line(sequence[place]), other) == *wanted;
+                });
+                if (first == EntryIndex::kNone) {
+                    groupOf[i] = groups++;
+                    domains.insert(hashes[k], uint32_t(i));
+                } else {
+                    groupOf[i] = groupOf[first];
+                }
             }
+        };
+        std::vector<uint64_t> hashes[2];
+        if (size > 0) hashBlock(0, hashes[0]);
+        for (size_t from = 0, block = 0; from < size; from += kHashedBlock, block ^= 1) {
+            const size_t next = from + kHashedBlock;
+            if (next >= size) {
+                fileBlock(from, hashes[block]);
+                break;
+            }
+            runTwo([&] { fileBlock(from, hashes[block]); },
+                   [&] { hashBlock(next, hashes[block ^ 1]); });
         }
     }
     // Counting sort by group, stable, so members keep their order of arrival. Each group's start
