@@ -215,6 +215,36 @@ TEST(EntrySortTest, EntriesTheSampleMissedOrManyAlikeSortAsTheListBoxDoes) {
     EXPECT_EQ(sorted(many), listBoxOrder(many));
 }
 
+// Keys of digits use few of the values a byte can take, so the buckets hold hundreds of entries
+// each; inside them the keys are spread by the byte where they first differ, in the first eight
+// bytes of the key or the last four, down to keys alike in all twelve.
+TEST(EntrySortTest, EntriesTheBucketsCannotTellApartSortAsTheListBoxDoes) {
+    std::mt19937 random(17);
+    std::uniform_int_distribution<int> number(0, 9999999), digit(0, 9), flip(0, 1);
+    Entries entries;
+    for (int i = 0; i < 6000; ++i) {
+        QString address;
+        switch (i % 3) {
+            case 0:
+                address = QStringLiteral("n%1@x.cc").arg(number(random), 7, 10, QLatin1Char('0'));
+                break;
+            case 1:  // first different in the ninth to twelfth byte of the key
+                address = QStringLiteral("abcdefgh%1%2%3%4@x.cc")
+                              .arg(digit(random))
+                              .arg(digit(random))
+                              .arg(digit(random))
+                              .arg(digit(random));
+                break;
+            default:  // alike in all twelve bytes, different after them
+                address = QStringLiteral("abcdefgh0123%1@x.cc").arg(digit(random));
+                break;
+        }
+        if (flip(random)) address[0] = address[0].toUpper();
+        entries.push_back({address});
+    }
+    EXPECT_EQ(sorted(entries), listBoxOrder(entries));
+}
+
 TEST(EntrySortTest, CaseFoldingSharesUnchangedText) {
     const QString lower = QString::fromLatin1("plain@x.cc");
     EXPECT_TRUE(caseFolded(lower).isSharedWith(lower));
