@@ -42,8 +42,8 @@ bool isIgnored(QStringView address, const IgnoredDomain& ignored);
 //
 // Entries are grouped when the groups are first looked at after an add, all at once: adding
 // costs nothing while entries come in the record's order, one after the next, and 4 bytes an
-// entry otherwise (entry_list.h); grouping takes 14 more an entry in passing, and keeps 4 an
-// entry and 4 a group.
+// entry otherwise (entry_list.h); grouping takes 14 more an entry and 1 MiB in passing, and
+// keeps 4 an entry and 4 a group.
 class DomainGroups {
 public:
     using Entry = AcceptedAddresses::Entry;

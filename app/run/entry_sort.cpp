@@ -90,7 +90,8 @@ int firstDifferingByte(const Keyed* first, const Keyed* last) {
 // in place over 256 ranges by the first byte in which their prefixes differ, and each range in
 // turn by its next one, down to ranges small enough to compare or alike in every byte. Comparing
 // prefixes of digits and common letters is a branch no predictor can guess, about as many times
-// an entry as the bits that set it apart; a spread reads each key twice per byte that does.
+// an entry as the bits that set it apart; a spread reads each key three times per byte that
+// does.
 template <typename Less>
 void spreadKeys(Keyed* first, Keyed* last, const Less& less) {
     if (last - first < kComparedBelow) {
