@@ -118,6 +118,38 @@ TEST(AcceptedAddressesTest, ReleasedIndexIsBuiltAnewWhenAskedAgain) {
     EXPECT_EQ(accepted.insert(u"e@f.cc"), AcceptedAddresses::Entry(2));
 }
 
+// Room made for a guessed number of entries, while entries are held, must keep every answer:
+// the held entries are placed anew, later ones go in beside them, and a released index stays
+// released until it is asked again.
+TEST(AcceptedAddressesTest, ExpectedEntriesChangeNoAnswer) {
+    AcceptedAddresses accepted;
+    const auto address = [](int i) { return QStringLiteral("user%1@d%2.cc").arg(i).arg(i % 7); };
+    for (int i = 0; i < 1000; ++i) ASSERT_TRUE(accepted.insert(address(i)).has_value());
+    accepted.expect(50000);
+    accepted.expect(10);  // less than held: nothing to do
+    for (int i = 1000; i < 3000; ++i) ASSERT_TRUE(accepted.insert(address(i)).has_value());
+    for (int i = 0; i < 3000; ++i) {
+        ASSERT_TRUE(accepted.contains(address(i))) << i;
+        ASSERT_EQ(accepted.line(AcceptedAddresses::Entry(i)), encodeText(address(i)) + "\r\n");
+    }
+    EXPECT_FALSE(accepted.contains(address(3000)));
+    EXPECT_FALSE(accepted.insert(address(1500)).has_value());
+    accepted.releaseIndex();
+    accepted.expect(100000);
+    EXPECT_TRUE(accepted.contains(address(2999)));
+    EXPECT_EQ(accepted.insert(address(3000)), AcceptedAddresses::Entry(3000));
+}
+
+// The rest of an input is guessed to add entries at the rate its first part did, a tenth more.
+TEST(AcceptedAddressesTest, GuessesTheEntriesOfAnInputFromTheRateSoFar) {
+    EXPECT_EQ(guessEntries(100, 200, 25, 200), 100 + 880);  // 100 in an eighth: 800 in all
+    EXPECT_EQ(guessEntries(0, 1000, 1 << 20, 1 << 30), 1126400);
+    EXPECT_EQ(guessEntries(100, 100, 25, 200), 100);  // nothing added yet
+    EXPECT_EQ(guessEntries(0, 50, 0, 200), 50);       // nothing read yet
+    EXPECT_EQ(guessEntries(0, 50, 200, 200), 50);     // all read
+    EXPECT_EQ(guessEntries(0, 3000000000, 1, 100), 4294967295);  // no more than a record holds
+}
+
 TEST(AcceptedAddressesTest, ClearForgetsEverything) {
     AcceptedAddresses accepted;
     EXPECT_FALSE(accepted.contains(u"a@b.cc"));

@@ -173,7 +173,7 @@ TEST_F(DomainGroupsTest, EmptyGroupsSortAndListNothing) {
 // folded domains are equal, in arrival order. Few domains, and then enough addresses that the
 // domains are hashed in several blocks, with groups that run on across the blocks.
 TEST_F(DomainGroupsTest, AgreesWithGroupingByFoldedDomainOnRandomInput) {
-    for (const auto [count, domains] : {std::pair{3000, 40}, std::pair{150000, 40000}}) {
+    for (const auto& [count, domains] : {std::pair{3000, 40}, std::pair{150000, 40000}}) {
         record.clear();
         groups.clear();
         std::mt19937 random(5);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -200,6 +201,21 @@ QString AcceptedAddresses::address(Entry entry) const {
 
 void AcceptedAddresses::address(Entry entry, QString& out) const {
     decodeStored(line(entry).chopped(2), out);
+}
+
+void AcceptedAddresses::expect(qint64 entries) {
+    if (m_indexReleased || entries <= 0) return;
+    try {
+        m_index.reserve(size_t(std::min<uint64_t>(uint64_t(entries), kMaxEntries)));
+    } catch (const std::bad_alloc&) {
+        // Only a guess: the index grows step by step as before.
+    }
+}
+
+qint64 guessEntries(qint64 before, qint64 now, qint64 bytesRead, qint64 inputBytes) {
+    if (bytesRead <= 0 || inputBytes <= bytesRead || now <= before) return now;
+    const double input = double(now - before) * double(inputBytes) / double(bytesRead);
+    return qint64(std::min(double(before) + 1.1 * input, double(kMaxEntries)));
 }
 
 void AcceptedAddresses::releaseIndex() {

@@ -69,6 +69,12 @@ public:
     void prefetchStarts(std::span<const Entry> entries) const;
     void prefetchLines(std::span<const Entry> entries) const;
 
+    // The run's guess of how many entries it will hold in all: the duplicate index makes room
+    // for them at once instead of growing step by step, each step placing every entry again in
+    // memory the system must clear first. A guess at or below what the index has room for
+    // changes nothing; one it cannot get memory for is let go.
+    void expect(qint64 entries);
+
     // Gives the duplicate index's memory back once the run reads no more; a later contains()
     // or insert() builds it anew.
     void releaseIndex();
@@ -98,6 +104,12 @@ struct EntryRange {
     AcceptedAddresses::Entry end = 0;
     bool isEmpty() const { return first == end; }
 };
+
+// How many entries a run will hold once an input is read, if the rest of its `inputBytes` adds
+// them at the rate its first `bytesRead` did: `before` were held before the input, `now` are
+// held after those bytes. The input's share is taken a tenth larger, so that a close guess does
+// not leave a last step of growth for the end of the input. At least `now`.
+qint64 guessEntries(qint64 before, qint64 now, qint64 bytesRead, qint64 inputBytes);
 
 // The line of `address` as the record stores it: its code units as UTF-8 (a lone surrogate as
 // the three bytes of its value), then CR LF. `out` is replaced. True when a lone surrogate

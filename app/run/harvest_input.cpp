@@ -21,6 +21,10 @@ constexpr qint64 kReadingReportIntervalMs = 100;
 // How long the run waits for the next lines of a slow input before the window gets its turn.
 constexpr std::chrono::milliseconds kInputWait{15};
 constexpr std::size_t kLinesAhead = 8;
+// An input this long is read an eighth of the way before the run guesses how many addresses it
+// will hold (AcceptedAddresses::expect); a shorter one is over before a guess could pay.
+constexpr qint64 kGuessedInputBytes = qint64(16) << 20;
+constexpr qint64 kGuessAfterShare = 8;
 
 }  // namespace
 
@@ -154,6 +158,9 @@ void HarvestRun::reportReading(qint64 bytesConsumed) {
 // The lines come ready from the reading thread; while none are, the window gets its turn.
 void HarvestRun::readLines(QFile& input) {
     ReadAhead lines(input, m_options.everyAddress);
+    const qint64 inputBytes = input.isSequential() ? 0 : input.size();
+    const qint64 acceptedBefore = AcceptedCount;
+    bool guessed = inputBytes < kGuessedInputBytes;
     const ReadAhead::Batch* batch = nullptr;
     ReadAhead::Step step = ReadAhead::Step::End;
     while (!m_stopped && (step = lines.next(batch, kInputWait)) != ReadAhead::Step::End &&
@@ -170,6 +177,11 @@ void HarvestRun::readLines(QFile& input) {
         }
         reportReading(batch->bytesConsumed);
         writeGrowingList();
+        if (!guessed && batch->bytesConsumed >= inputBytes / kGuessAfterShare) {
+            guessed = true;
+            m_accepted.expect(
+                guessEntries(acceptedBefore, AcceptedCount, batch->bytesConsumed, inputBytes));
+        }
     }
     settleAddress();
     if (step == ReadAhead::Step::Error) {
