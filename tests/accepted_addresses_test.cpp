@@ -144,9 +144,9 @@ TEST(AcceptedAddressesTest, ExpectedEntriesChangeNoAnswer) {
 TEST(AcceptedAddressesTest, GuessesTheEntriesOfAnInputFromTheRateSoFar) {
     EXPECT_EQ(guessEntries(100, 200, 25, 200), 100 + 880);  // 100 in an eighth: 800 in all
     EXPECT_EQ(guessEntries(0, 1000, 1 << 20, 1 << 30), 1126400);
-    EXPECT_EQ(guessEntries(100, 100, 25, 200), 100);  // nothing added yet
-    EXPECT_EQ(guessEntries(0, 50, 0, 200), 50);       // nothing read yet
-    EXPECT_EQ(guessEntries(0, 50, 200, 200), 50);     // all read
+    EXPECT_EQ(guessEntries(100, 100, 25, 200), 100);             // nothing added yet
+    EXPECT_EQ(guessEntries(0, 50, 0, 200), 50);                  // nothing read yet
+    EXPECT_EQ(guessEntries(0, 50, 200, 200), 50);                // all read
     EXPECT_EQ(guessEntries(0, 3000000000, 1, 100), 4294967295);  // no more than a record holds
 }
 
