@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -204,12 +203,7 @@ void AcceptedAddresses::address(Entry entry, QString& out) const {
 }
 
 void AcceptedAddresses::expect(qint64 entries) {
-    if (m_indexReleased || entries <= 0) return;
-    try {
-        m_index.reserve(size_t(std::min<uint64_t>(uint64_t(entries), kMaxEntries)));
-    } catch (const std::bad_alloc&) {
-        // Only a guess: the index grows step by step as before.
-    }
+    m_index.expect(size_t(std::clamp<qint64>(entries, 0, qint64(kMaxEntries))));
 }
 
 qint64 guessEntries(qint64 before, qint64 now, qint64 bytesRead, qint64 inputBytes) {

@@ -69,10 +69,10 @@ public:
     void prefetchStarts(std::span<const Entry> entries) const;
     void prefetchLines(std::span<const Entry> entries) const;
 
-    // The run's guess of how many entries it will hold in all: the duplicate index makes room
-    // for them at once instead of growing step by step, each step placing every entry again in
-    // memory the system must clear first. A guess at or below what the index has room for
-    // changes nothing; one it cannot get memory for is let go.
+    // The run's guess of how many entries it will hold in all: when the duplicate index must
+    // grow next, it grows to room for them at once instead of step by step, each step placing
+    // every entry again in memory the system must clear first. A guess too high costs nothing
+    // unless the index has to grow again; one too low changes nothing.
     void expect(qint64 entries);
 
     // Gives the duplicate index's memory back once the run reads no more; a later contains()

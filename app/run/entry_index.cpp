@@ -1,5 +1,6 @@
 #include "entry_index.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
@@ -57,8 +58,19 @@ EntryIndex::~EntryIndex() {
 
 void EntryIndex::insert(uint64_t hash, uint32_t entry) {
     if (capacityFor(m_count + 1) > m_capacity) {
-        const size_t grown = m_capacity + m_capacity / 2;
-        resize(grown < kMinCapacity ? kMinCapacity : grown);
+        const size_t grown = std::max(m_capacity + m_capacity / 2, kMinCapacity);
+        const size_t expected = capacityFor(m_expected);
+        if (expected <= grown) {
+            resize(grown);
+        } else {
+            try {
+                resize(expected);
+            } catch (const std::bad_alloc&) {
+                // Only a guess: the index grows by half again, as without it.
+                m_expected = 0;
+                resize(grown);
+            }
+        }
     }
     place((uint64_t(tagOf(hash)) << 32) | (uint64_t(entry) + 1));
     ++m_count;
@@ -71,7 +83,7 @@ void EntryIndex::reserve(size_t count) {
 void EntryIndex::clear() {
     freeSlots(m_slots, m_capacity);
     m_slots = nullptr;
-    m_capacity = m_count = 0;
+    m_capacity = m_count = m_expected = 0;
 }
 
 void EntryIndex::place(uint64_t slot) {

@@ -50,6 +50,10 @@ public:
     void insert(uint64_t hash, uint32_t entry);
     // Room for `count` entries in all, so inserting up to there never regrows.
     void reserve(size_t count);
+    // A guess of the entries the index will hold in all: once it must grow, it grows to room for
+    // them at once instead of by half again, so an index that never has to grow again costs
+    // nothing for a guess too high.
+    void expect(size_t count) { m_expected = count; }
     size_t size() const { return m_count; }
     // Forgets every entry and gives the memory back.
     void clear();
@@ -66,6 +70,7 @@ private:
     uint64_t* m_slots = nullptr;  // zero marks a free slot
     size_t m_capacity = 0;
     size_t m_count = 0;
+    size_t m_expected = 0;
 };
 
 }  // namespace rosterly

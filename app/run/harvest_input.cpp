@@ -22,10 +22,10 @@ constexpr qint64 kReadingReportIntervalMs = 100;
 constexpr std::chrono::milliseconds kInputWait{15};
 constexpr std::size_t kLinesAhead = 8;
 // An input this long is read halfway before the run guesses how many addresses it will hold
-// (AcceptedAddresses::expect); a shorter one is over before a guess could pay. Halfway, an input
-// whose addresses all came in its first half gets an index for 2.2 times the addresses it
-// holds, where growing step by step leaves room for at most 1.5 times; guessing earlier would
-// save a little more time at the risk of much more memory.
+// (AcceptedAddresses::expect); a shorter one is over before a guess could pay. A guess too high
+// costs memory only when addresses still come in after it: halfway, the index then gets room
+// for at most 2.2 times the addresses held at the end, where growing step by step leaves room
+// for 1.5 times. Guessing earlier would save a little more time at the risk of more memory.
 constexpr qint64 kGuessedInputBytes = qint64(16) << 20;
 constexpr qint64 kGuessAfterShare = 2;
 
