@@ -37,11 +37,12 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \
     ctest --test-dir build-sanitize --output-on-failure -j"$jobs" --timeout 600
 
-step "threads under the thread sanitizer: the control's record, the run's reading, sorting, writing"
+step "threads under the thread sanitizer: the control's record, the run's reading, sorting, grouping, writing"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DROSTERLY_SANITIZE=thread \
     -DROSTERLY_BUILD_TESTS=ON -DROSTERLY_BUILD_BENCHMARKS=OFF >/dev/null
 threaded_tests="record_keeper_test sievan_unwatched_test sievan_exception_barrier_test
-    read_ahead_test prefetched_input_test entry_sort_test address_table_test list_file_test"
+    read_ahead_test prefetched_input_test entry_sort_test domain_groups_test address_table_test
+    list_file_test"
 # shellcheck disable=SC2086
 cmake --build build-tsan -j"$jobs" --target $threaded_tests
 for test in $threaded_tests; do
