@@ -1,8 +1,9 @@
 // A whole harvest in the real window under the offscreen platform, timed from the "&Extract"
 // click to the summary box, with the program's peak memory.
 //
-// Usage: harvest_window_bench INPUT [--sort] [--domain] [--split N]
-// Prints one line: seconds, peak resident memory in MiB, and the boxes shown.
+// Usage: harvest_window_bench INPUT [--sort] [--domain] [--split N] [--keep]
+// Prints one line: seconds, peak resident memory in MiB, and the boxes shown. The list and the
+// piece files go into a fresh directory under $TMPDIR, removed at the end unless --keep is given.
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -65,10 +66,12 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     const QStringList args = QApplication::arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: %s INPUT|URL [--sort] [--domain] [--split N]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s INPUT|URL [--sort] [--domain] [--split N] [--keep]\n",
+                     argv[0]);
         return 2;
     }
     QTemporaryDir work;
+    work.setAutoRemove(!args.contains(QStringLiteral("--keep")));
     QElapsedTimer clock;
     TimingBoxes boxes(clock);
     NoDialog dialog;
