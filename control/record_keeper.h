@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,9 +22,14 @@ namespace corvell {
 // when most addresses are new, and this way it runs beside the caller's own work.
 //
 // Addresses travel in batches of fixed room that the two threads pass back and forth, so a
-// hand-over allocates nothing and the thread takes the lock once a batch. The caller may be up
-// to sixteen batches ahead (about 1 MiB): enough that neither waits for the other while one of
-// them is held up for a moment, and little to wait for when the count is wanted.
+// hand-over mostly allocates nothing and the thread takes the lock once a batch. A batch holds
+// its addresses one byte a unit while none needs more, as the record does. Sixteen batches are
+// kept for good; while the caller runs further ahead, more are made, up to 64 (some 65,000
+// addresses), and given back to the system once the thread has caught up again. On two
+// processors shared with a third busy thread, the two sides otherwise take turns, each waiting
+// for the other about a quarter of the time; a deeper queue lets them work side by side more.
+// A queued address takes a byte a unit and four more, about what it will take in the record; a
+// full queue of typical addresses is some 2 MiB.
 //
 // All members are for the caller's thread; the record itself is the caller's only between
 // settle() and the next handOver().
@@ -63,28 +69,26 @@ public:
     SeenText& record() { return m_record; }
 
 private:
-    static constexpr std::size_t kBatches = 16;
-    static constexpr std::size_t kBatchAddresses = 1024;
+    static constexpr std::size_t kKeptBatches = 16;
+    static constexpr std::size_t kMaxBatches = 64;
 
-    struct alignas(com::kCacheLine) Batch {
-        std::u16string units;             // the addresses, one after another
-        std::vector<std::uint32_t> ends;  // where each ends in `units`
-    };
+    class Batch;
 
     struct Tested {
         std::uint64_t duplicates = 0;
         std::exception_ptr failure;
     };
 
-    Batch& filling() { return m_batches[m_published % kBatches]; }
     void publish();
     void testBatches();
     Tested test(const Batch& batch);
 
     SeenText m_record;
-    std::array<Batch, kBatches> m_batches;
+    // The thread's room for a batch's addresses widened to two bytes a unit.
+    std::u16string m_widened;
     // Addresses were handed over since the last settle().
     alignas(com::kCacheLine) bool m_handing = false;
+    std::unique_ptr<Batch> m_filling;  // the caller's, while it fills it
     // The units the record can have at most once everything handed over is in.
     std::size_t m_recordBound = 0;
 
@@ -93,7 +97,13 @@ private:
     // without a keeper, rather than asking the system again for each one.
     bool m_threadRefused = false;
     alignas(com::kCacheLine) Monitor m_monitor;
-    // Under m_monitor: batches handed over, batches tested, and what the tests found.
+    // Under m_monitor: batches handed over, batches tested, and what the tests found. The
+    // batches from m_tested to m_published - 1 wait in m_queued (at their number modulo
+    // kMaxBatches), the first of them while the thread tests it; m_spare are free for the
+    // caller. m_made counts every batch there is, the caller's included.
+    std::array<std::unique_ptr<Batch>, kMaxBatches> m_queued;
+    std::vector<std::unique_ptr<Batch>> m_spare;
+    std::size_t m_made = 0;
     std::uint64_t m_published = 0;
     std::uint64_t m_tested = 0;
     std::uint64_t m_duplicates = 0;

@@ -95,25 +95,72 @@ TEST(RecordKeeperTest, AddressesLongerThanABatchAreLeftToTheCaller) {
     EXPECT_FALSE(keeper.accepts(std::u16string(RecordKeeper::kBatchUnits + 1, u'a')));
 }
 
-// Far more than every batch holds at once: the caller waits for the thread now and then, and
-// the count still comes out exact. Fixed-width numbers never stand inside each other, so only
-// the repeats are duplicates.
+// Far more than every batch holds at once, three times over: the caller waits for the thread
+// now and then, the batches made beyond those kept go back in between, and the count still
+// comes out exact. Fixed-width numbers never stand inside each other, so only the repeats are
+// duplicates.
 TEST(RecordKeeperTest, CountsExactlyWhenTheCallerRunsFarAhead) {
     RecordKeeper keeper;
     keeper.record().reset(u"0");
-    std::uint64_t repeats = 0;
     std::u16string previous;
-    for (int i = 0; i < 50000; ++i) {
-        char address[32];
-        std::snprintf(address, sizeof address, "u%06d@d%06d.example", i, i);
-        std::u16string text =
-            i % 3 == 2 ? previous : std::u16string(address, address + std::strlen(address));
-        repeats += i % 3 == 2;
+    for (int round = 0, i = 0; round < 3; ++round) {
+        std::uint64_t repeats = 0;
+        for (const int end = i + 100000; i < end; ++i) {
+            char address[32];
+            std::snprintf(address, sizeof address, "u%06d@d%06d.example", i, i);
+            std::u16string text =
+                i % 3 == 2 ? previous : std::u16string(address, address + std::strlen(address));
+            repeats += i % 3 == 2;
+            ASSERT_TRUE(keeper.accepts(text));
+            keeper.handOver(text);
+            previous = std::move(text);
+        }
+        EXPECT_EQ(keeper.settle().duplicates, repeats) << "round " << round;
+    }
+}
+
+// Addresses of one-byte units (ASCII and Latin-1) and of wider ones, in runs and one by one, and
+// the longest address of wide units a batch takes: each is recorded with every unit it has.
+TEST(RecordKeeperTest, KeepsEveryUnitOfNarrowAndWideAddressesAlike) {
+    std::mt19937 rng(17);
+    RecordKeeper keeper;
+    keeper.record().reset(u"0");
+    std::u16string plain = u"0";
+    std::uint64_t expected = 0;
+    const auto hand = [&](const std::u16string& text) {
+        if (plain.find(text) != plain.npos) {
+            ++expected;
+        } else {
+            plain += text;
+        }
         ASSERT_TRUE(keeper.accepts(text));
         keeper.handOver(text);
-        previous = std::move(text);
+    };
+    static const char16_t kUnits[] = {u'a', u'b', u'\u00e9', u'\u00ff', u'\u0100', u'\u4e2d'};
+    for (int i = 0; i < 20000; ++i) {
+        // Mostly narrow, in runs; now and then a wide unit, or a run of wide addresses.
+        const bool wide = (i / 300) % 4 == 3 || rng() % 50 == 0;
+        std::u16string text;
+        for (int k = 0, n = 1 + static_cast<int>(rng() % 5); k < n; ++k)
+            text += kUnits[rng() % (wide ? 6 : 4)];
+        text += u'@';
+        text += kUnits[rng() % 4];
+        text += u".example";
+        hand(text);
     }
-    EXPECT_EQ(keeper.settle().duplicates, repeats);
+    hand(std::u16string(RecordKeeper::kBatchUnits, u'\u0100'));
+    hand(u"z@\u00e9.example");
+    EXPECT_EQ(keeper.settle().duplicates, expected);
+    EXPECT_GT(expected, 1000u);
+    ASSERT_EQ(keeper.record().size(), plain.size());
+    for (int i = 0; i < 3000; ++i) {
+        const std::size_t from = rng() % plain.size();
+        const std::u16string piece = plain.substr(from, 1 + rng() % 40);
+        ASSERT_TRUE(keeper.record().contains(piece)) << i;
+        std::u16string changed = piece;
+        changed[rng() % changed.size()] ^= 0x0100;  // the same low byte, another unit
+        ASSERT_EQ(keeper.record().contains(changed), plain.find(changed) != plain.npos) << i;
+    }
 }
 
 // Batches fill up faster than the thread tests them; the keeper goes with work still waiting.
