@@ -35,16 +35,15 @@ std::u16string nextText(std::mt19937& rng, const std::u16string& plain) {
     }
 }
 
-TEST(RecordKeeperTest, CountsWhatAPlainSearchFindsAtEverySettle) {
-    std::mt19937 rng(5);
+// A keeper beside the joined text it should come to, and the duplicates a plain search of that
+// text finds among the texts handed over.
+struct Harvest {
     RecordKeeper keeper;
-    keeper.record().reset(u"0");
     std::u16string plain = u"0";
     std::uint64_t expected = 0;
-    std::uint64_t settledDuplicates = 0;
-    int settles = 0;
-    for (int i = 0; i < 15000; ++i) {
-        const std::u16string text = nextText(rng, plain);
+
+    Harvest() { keeper.record().reset(plain); }
+    void hand(const std::u16string& text) {
         if (plain.find(text) != plain.npos) {
             ++expected;
         } else {
@@ -52,6 +51,19 @@ TEST(RecordKeeperTest, CountsWhatAPlainSearchFindsAtEverySettle) {
         }
         ASSERT_TRUE(keeper.accepts(text));
         keeper.handOver(text);
+    }
+};
+
+TEST(RecordKeeperTest, CountsWhatAPlainSearchFindsAtEverySettle) {
+    std::mt19937 rng(5);
+    Harvest harvest;
+    RecordKeeper& keeper = harvest.keeper;
+    const std::u16string& plain = harvest.plain;
+    const std::uint64_t& expected = harvest.expected;
+    std::uint64_t settledDuplicates = 0;
+    int settles = 0;
+    for (int i = 0; i < 15000; ++i) {
+        ASSERT_NO_FATAL_FAILURE(harvest.hand(nextText(rng, plain)));
         // Settles now and then: within a batch, at its end, or after several.
         if (rng() % 1500 == 0) {
             const RecordKeeper::Settled settled = keeper.settle();
@@ -123,19 +135,8 @@ TEST(RecordKeeperTest, CountsExactlyWhenTheCallerRunsFarAhead) {
 // the longest address of wide units a batch takes: each is recorded with every unit it has.
 TEST(RecordKeeperTest, KeepsEveryUnitOfNarrowAndWideAddressesAlike) {
     std::mt19937 rng(17);
-    RecordKeeper keeper;
-    keeper.record().reset(u"0");
-    std::u16string plain = u"0";
-    std::uint64_t expected = 0;
-    const auto hand = [&](const std::u16string& text) {
-        if (plain.find(text) != plain.npos) {
-            ++expected;
-        } else {
-            plain += text;
-        }
-        ASSERT_TRUE(keeper.accepts(text));
-        keeper.handOver(text);
-    };
+    Harvest harvest;
+    const std::u16string& plain = harvest.plain;
     static const char16_t kUnits[] = {u'a', u'b', u'\u00e9', u'\u00ff', u'\u0100', u'\u4e2d'};
     for (int i = 0; i < 20000; ++i) {
         // Mostly narrow, in runs; now and then a wide unit, or a run of wide addresses.
@@ -146,12 +147,13 @@ TEST(RecordKeeperTest, KeepsEveryUnitOfNarrowAndWideAddressesAlike) {
         text += u'@';
         text += kUnits[rng() % 4];
         text += u".example";
-        hand(text);
+        ASSERT_NO_FATAL_FAILURE(harvest.hand(text));
     }
-    hand(std::u16string(RecordKeeper::kBatchUnits, u'\u0100'));
-    hand(u"z@\u00e9.example");
-    EXPECT_EQ(keeper.settle().duplicates, expected);
-    EXPECT_GT(expected, 1000u);
+    ASSERT_NO_FATAL_FAILURE(harvest.hand(std::u16string(RecordKeeper::kBatchUnits, u'\u0100')));
+    ASSERT_NO_FATAL_FAILURE(harvest.hand(u"z@\u00e9.example"));
+    RecordKeeper& keeper = harvest.keeper;
+    EXPECT_EQ(keeper.settle().duplicates, harvest.expected);
+    EXPECT_GT(harvest.expected, 1000u);
     ASSERT_EQ(keeper.record().size(), plain.size());
     for (int i = 0; i < 3000; ++i) {
         const std::size_t from = rng() % plain.size();
