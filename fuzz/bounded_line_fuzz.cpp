@@ -1,6 +1,6 @@
 // Feeds arbitrary lines, in parts of arbitrary size and with a small limit, to the bounded
 // reduction of lines, whole and cut at every address, and checks each outcome against the
-// control's own cleaning of the whole line (or of each whole piece).
+// control's own cleaning of the whole line (or of each whole piece); and each line at once.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -77,5 +77,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (got != expected) std::abort();
     }
+    BoundedLine atOnce(limit);
+    const BoundedLine::Outcome outcome =
+        atOnce.reduceWhole(QByteArrayView(line.data(), qsizetype(line.size())));
+    if (reduced(atOnce, outcome) != wholeResult(line, limit)) std::abort();
     return 0;
 }

@@ -77,12 +77,26 @@ Bounded throughBoundedLine(BoundedLine& bounded, const std::string& line,
     return {outcome, result};
 }
 
-// Checks one line; a TooLong outcome is right only when the whole line's address is longer
-// than the limit (lines here are ASCII: bytes and characters agree).
+// The line through reduceWhole(), which reads most lines around their "@" alone.
+Bounded atOnce(BoundedLine& bounded, const std::string& line) {
+    const BoundedLine::Outcome outcome =
+        bounded.reduceWhole(QByteArrayView(line.data(), qsizetype(line.size())));
+    Result result = cleaned(lowerCased(bounded.standIn(outcome)));
+    if (outcome.kind == Kind::NoAt || outcome.kind == Kind::TooLong) result = {outcome.kind, {}};
+    return {outcome, result};
+}
+
+// Checks one line, streamed in parts and at once; a TooLong outcome is right only when the
+// whole line's address is longer than the limit (lines here are ASCII: bytes and characters
+// agree).
 void expectSameOutcome(BoundedLine& bounded, qsizetype limit, const std::string& line,
                        const std::vector<size_t>& partSizes) {
     const Result whole = cleaned(wholeLineText(line));
     const Bounded got = throughBoundedLine(bounded, line, partSizes);
+    const Bounded gotAtOnce = atOnce(bounded, line);
+    EXPECT_EQ(gotAtOnce.outcome.kind, got.outcome.kind) << line;
+    EXPECT_EQ(gotAtOnce.outcome.size, got.outcome.size) << line;
+    EXPECT_EQ(gotAtOnce.result, got.result) << line;
     if (whole.kind == Kind::Address && whole.address.size() > limit) {
         EXPECT_EQ(got.outcome.kind, Kind::TooLong) << line;
     } else {

@@ -36,8 +36,10 @@ QStringList harvest(const QByteArray& input, bool everyAddress, qsizetype part,
         },
         limit);
     for (const QByteArray& line : input.split('\n')) {
-        for (qsizetype at = 0; at < line.size(); at += part) pieces.append(line.mid(at, part));
-        pieces.endLine();
+        // As the reader hands a line over: its last part comes with its end.
+        qsizetype at = 0;
+        for (; line.size() - at > part; at += part) pieces.append(line.mid(at, part));
+        pieces.endLine(line.mid(at));
     }
     return addresses;
 }

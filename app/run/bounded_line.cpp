@@ -12,7 +12,7 @@ namespace {
 using address_bytes::isLeft;
 using address_bytes::isRight;
 
-// Bytes that follow() keeps as they come: not "@", ".", ";" or a right delimiter.
+// Bytes that follow() passes over as they come: not "@", ".", ";" or a right delimiter.
 constexpr std::array<bool, 256> plainTable() {
     std::array<bool, 256> table{};
     for (int c = 0; c < 256; ++c) {
@@ -30,7 +30,7 @@ bool isPlain(char c) {
 
 void appendCapped(std::string& to, const char* from, qint64 count, qsizetype limit) {
     const qint64 room = qint64(limit) - qint64(to.size());
-    if (room > 0) to.append(from, size_t(std::min(room, count)));
+    if (room > 0 && count > 0) to.append(from, size_t(std::min(room, count)));
 }
 
 }  // namespace
@@ -46,20 +46,87 @@ void BoundedLine::reset() {
     m_segmentStart = 0;
     m_segment.clear();
     m_hasCandidate = false;
-    m_front = m_firstAt = 0;
+    m_front = m_firstAt = m_candidateEnd = 0;
     m_firstDot = m_lastKept = -1;
     m_startsWithAt = m_open = false;
     m_candidate.clear();
+    m_frontInLine = nullptr;
 }
 
+BoundedLine::Outcome BoundedLine::reduceWhole(QByteArrayView line) {
+    reset();
+    if (!reduceAroundOnlyAt(line)) {
+        reset();
+        append(line);
+    }
+    return outcome();
+}
+
+// Most lines hold one "@", and their address ends at a right delimiter, at two full stops or at
+// the line's end: such a line is read around its "@" alone, once, and its stand-in is left
+// where it stands. False for any other line, leaving this object to be reset.
+bool BoundedLine::reduceAroundOnlyAt(QByteArrayView line) {
+    const char* begin = line.data();
+    const char* end = begin + line.size();
+    const auto* at = static_cast<const char*>(std::memchr(begin, '@', size_t(line.size())));
+    if (!at) return true;
+    if (std::memchr(at + 1, '@', size_t(end - at - 1))) return false;
+    m_partBegin = begin;
+    if (const char* start = segmentStartIn(begin, at)) m_segmentStart = positionOf(start);
+    startCandidate(at);
+    m_seenAt = true;
+    const char* stop = m_open ? keepRun(at + 1, end) : at + 1;
+    m_partBegin = nullptr;
+    // After ";" the address may run on.
+    if (stop < end && *stop == ';') return false;
+    if (!m_shape && std::memchr(stop, '.', size_t(end - stop))) m_shape = true;
+    m_frontInLine = begin + m_front;
+    return true;
+}
+
+// The part is followed by positions alone; only what a later part may still need of its bytes
+// is copied, once, when the part has been read.
 void BoundedLine::append(QByteArrayView bytes) {
+    if (bytes.isEmpty()) return;
     m_partBegin = bytes.data();
     const char* p = bytes.data();
     const char* end = p + bytes.size();
     while (p < end) p = m_open ? follow(p, end) : skip(p, end);
-    if (!bytes.isEmpty()) m_lastByte = end[-1];
+    keepTexts(bytes.data(), end);
+    m_lastByte = end[-1];
     m_length += bytes.size();
     m_partBegin = nullptr;
+}
+
+// Keeps the candidate's bytes and the segment's bytes of the part just read, each after the
+// bytes of earlier parts that still belong to it.
+void BoundedLine::keepTexts(const char* begin, const char* end) {
+    const qint64 partStart = m_length;
+    const qint64 partEnd = partStart + (end - begin);
+    const auto at = [&](qint64 position) { return begin + (position - partStart); };
+    if (m_hasCandidate) {
+        const qint64 candidateEnd = m_open ? partEnd : m_candidateEnd;
+        if (m_firstAt >= partStart) {
+            // Started in this part: its front is in this part, or the segment of earlier parts
+            // it was found in is its front.
+            if (m_front < partStart) {
+                std::swap(m_candidate, m_segment);
+            } else {
+                m_candidate.clear();
+            }
+            const qint64 from = std::max(m_front, partStart);
+            appendCapped(m_candidate, at(from), candidateEnd - from, m_limit);
+        } else if (candidateEnd > partStart) {
+            appendCapped(m_candidate, begin, candidateEnd - partStart, m_limit);
+        }
+    }
+    if (segmentIsCandidate()) return;
+    if (m_segmentStart >= partStart) {
+        m_segment.clear();
+        appendCapped(m_segment, at(m_segmentStart), partEnd - m_segmentStart, m_limit);
+    } else {
+        appendCapped(m_segment, begin, partEnd - partStart, m_limit);
+    }
 }
 
 // Where a segment starts within [from, to): after the last left delimiter, or at the second of
@@ -80,13 +147,7 @@ const char* BoundedLine::skipCandidateSegment(const char* from, const char* to) 
     while (p < to && !isLeft(*p) && !(*p == '.' && before(p) == '.')) ++p;
     if (m_seenAt && !m_shape && std::memchr(from, '.', size_t(p - from))) m_shape = true;
     if (p == to) return to;
-    if (*p == '.') {
-        m_segmentStart = positionOf(p);
-        m_segment.assign(1, '.');
-    } else {
-        m_segmentStart = positionOf(p) + 1;
-        m_segment.clear();
-    }
+    m_segmentStart = *p == '.' ? positionOf(p) : positionOf(p) + 1;
     return p + 1;
 }
 
@@ -97,23 +158,16 @@ const char* BoundedLine::skip(const char* from, const char* to) {
     const auto* at = static_cast<const char*>(std::memchr(from, '@', size_t(to - from)));
     const char* stop = at ? at : to;
     if (m_seenAt && !m_shape && std::memchr(from, '.', size_t(stop - from))) m_shape = true;
-    if (const char* start = segmentStartIn(from, stop)) {
-        m_segmentStart = positionOf(start);
-        m_segment.clear();
-        appendCapped(m_segment, start, stop - start, m_limit);
-    } else if (!segmentIsCandidate()) {
-        appendCapped(m_segment, from, stop - from, m_limit);
-    }
+    if (const char* start = segmentStartIn(from, stop)) m_segmentStart = positionOf(start);
     if (!at) return to;
     startCandidate(at);
     m_seenAt = true;
     return at + 1;
 }
 
+// The candidate runs from the segment's start; it takes bytes until its address can end no
+// later (m_candidateEnd).
 void BoundedLine::startCandidate(const char* at) {
-    std::swap(m_candidate, m_segment);
-    m_segment.clear();
-    appendCapped(m_candidate, at, 1, m_limit);
     m_hasCandidate = true;
     m_front = m_segmentStart;
     m_firstAt = positionOf(at);
@@ -122,11 +176,7 @@ void BoundedLine::startCandidate(const char* at) {
     // A text starting with "@" is whittled away from its end until nothing is left.
     m_startsWithAt = m_front == m_firstAt;
     m_open = !m_startsWithAt;
-}
-
-void BoundedLine::keep(char c) {
-    if (m_candidate.size() < size_t(m_limit)) m_candidate.push_back(c);
-    if (!segmentIsCandidate() && m_segment.size() < size_t(m_limit)) m_segment.push_back(c);
+    if (!m_open) m_candidateEnd = m_firstAt + 1;
 }
 
 // Byte by byte from the candidate's first "@" until a right delimiter, or two full stops in a
@@ -138,28 +188,20 @@ const char* BoundedLine::follow(const char* from, const char* to) {
             if (!segmentIsCandidate()) {
                 startCandidate(p);
                 if (!m_open) return p + 1;
-                continue;
             }
-            keep(c);
         } else if (isRight(c)) {
             m_open = false;
-            if (isLeft(c)) {
-                m_segmentStart = positionOf(p) + 1;
-                m_segment.clear();
-            } else if (!segmentIsCandidate()) {
-                appendCapped(m_segment, p, 1, m_limit);
-            }
+            m_candidateEnd = positionOf(p);
+            if (isLeft(c)) m_segmentStart = positionOf(p) + 1;
             return p + 1;
         } else if (c == '.' && before(p) == '.') {
             m_open = false;
+            m_candidateEnd = positionOf(p);
             m_segmentStart = positionOf(p);
-            m_segment.assign(1, '.');
             return p + 1;
         } else if (c == ';') {
             // A left delimiter only: the address may still run on past it.
-            keep(c);
             m_segmentStart = positionOf(p) + 1;
-            m_segment.clear();
         } else {
             p = keepRun(p, to) - 1;
         }
@@ -167,8 +209,8 @@ const char* BoundedLine::follow(const char* from, const char* to) {
     return to;
 }
 
-// Most of an address is bytes that only go along, and single full stops: they are kept in one
-// piece up to the next byte that steers the cleaning. The back is trimmed of "-" and ".".
+// Most of an address is bytes that only go along, and single full stops: they are passed over
+// up to the next byte that steers the cleaning. The back is trimmed of "-" and ".".
 const char* BoundedLine::keepRun(const char* from, const char* to) {
     const char* end = from;
     const char* lastKept = nullptr;
@@ -184,8 +226,6 @@ const char* BoundedLine::keepRun(const char* from, const char* to) {
         }
     }
     if (lastKept) m_lastKept = positionOf(lastKept);
-    appendCapped(m_candidate, from, end - from, m_limit);
-    if (!segmentIsCandidate()) appendCapped(m_segment, from, end - from, m_limit);
     return end;
 }
 
@@ -207,7 +247,7 @@ QByteArrayView BoundedLine::standIn(Outcome outcome) const {
         case Kind::NoAddress:
             return "@.";
         case Kind::Address:
-            return QByteArrayView(m_candidate.data(), outcome.size);
+            return QByteArrayView(m_frontInLine ? m_frontInLine : m_candidate.data(), outcome.size);
         case Kind::NoAt:
         case Kind::TooLong:
             break;

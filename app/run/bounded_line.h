@@ -42,6 +42,11 @@ public:
     // The line's next bytes; they hold no line end.
     void append(QByteArrayView bytes);
 
+    // A whole line at once, for reset() and append(line): the same outcome, and standIn() the
+    // same text, though it may view `line` itself, valid while `line` is and until the next
+    // reset(). The next line starts with reset().
+    Outcome reduceWhole(QByteArrayView line);
+
     // What the bytes appended so far give. Cheap: a run may ask after every byte.
     Outcome outcome() const;
 
@@ -57,8 +62,9 @@ private:
     const char* follow(const char* from, const char* to);
     const char* segmentStartIn(const char* from, const char* to) const;
     void startCandidate(const char* at);
-    void keep(char c);
     const char* keepRun(const char* from, const char* to);
+    void keepTexts(const char* begin, const char* end);
+    bool reduceAroundOnlyAt(QByteArrayView line);
     char before(const char* p) const { return p > m_partBegin ? p[-1] : m_lastByte; }
     qint64 positionOf(const char* p) const { return m_length + (p - m_partBegin); }
     bool segmentIsCandidate() const { return m_hasCandidate && m_segmentStart == m_front; }
@@ -71,20 +77,23 @@ private:
     bool m_shape = false;  // an "@" with a "." after it: the control's entry test
 
     // The segment: the bytes after the last left delimiter (or from the second of two full
-    // stops). Its first bytes are kept while it is not the candidate's.
+    // stops). Its first bytes in earlier parts are kept while it is not the candidate's.
     qint64 m_segmentStart = 0;
     std::string m_segment;
 
     // The candidate: the segment holding the last "@", where the address starts. Its bytes are
-    // followed from its first "@" until a right delimiter fixes where it can end at the latest.
+    // followed from its first "@" until a right delimiter fixes where it can end at the latest
+    // (m_candidateEnd); its first bytes in earlier parts are kept.
     bool m_hasCandidate = false;
     qint64 m_front = 0;
     qint64 m_firstAt = 0;
+    qint64 m_candidateEnd = 0;  // where it stopped taking bytes, once it is no longer open
     qint64 m_firstDot = -1;  // the first "." after the first "@"
     qint64 m_lastKept = -1;  // the last byte after the first "@" not trimmed off the back
     bool m_startsWithAt = false;
     bool m_open = false;  // no right delimiter since the first "@" yet
     std::string m_candidate;
+    const char* m_frontInLine = nullptr;  // the candidate, where reduceWhole() left it
 };
 
 }  // namespace rosterly

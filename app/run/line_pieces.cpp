@@ -11,6 +11,7 @@ LinePieces::LinePieces(bool everyAddress, Handler handler, qsizetype limit)
       m_next(limit) {}
 
 void LinePieces::append(QByteArrayView bytes) {
+    m_inLine = true;
     if (m_everyAddress) {
         m_cuts.append(bytes, *this);
     } else {
@@ -23,6 +24,17 @@ void LinePieces::endLine() {
     m_current.reset();
     m_cuts.reset();
     m_mayCut = false;
+    m_inLine = false;
+}
+
+void LinePieces::endLine(QByteArrayView lastBytes) {
+    if (m_everyAddress || m_inLine) {
+        append(lastBytes);
+        endLine();
+        return;
+    }
+    m_handler(m_current, m_current.reduceWhole(lastBytes));
+    m_current.reset();
 }
 
 void LinePieces::bytes(QByteArrayView bytes) {

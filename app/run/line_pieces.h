@@ -26,6 +26,8 @@ public:
     void append(QByteArrayView bytes);
     // The current line ends: its last piece is handed over.
     void endLine();
+    // The same after appending `lastBytes`; a line in one part is reduced at once.
+    void endLine(QByteArrayView lastBytes);
 
 private:
     void bytes(QByteArrayView bytes) override;
@@ -37,6 +39,7 @@ private:
     AddressCuts m_cuts;
     BoundedLine m_current;
     BoundedLine m_next;  // the next piece, from a possible cut on
+    bool m_inLine = false;  // bytes of the current line have been appended
     bool m_mayCut = false;
     BoundedLine::Outcome m_atCut;  // the current piece's outcome at the possible cut
 };

@@ -86,8 +86,11 @@ ReadAhead::Filled ReadAhead::fill(Batch& batch) {
     InputLines::Step step = InputLines::Step::End;
     while ((step = m_lines.nextHolding('@', part)) == InputLines::Step::Part) {
         if (m_stop.load(std::memory_order_relaxed)) return Filled::Stopped;
-        m_pieces.append(part.bytes);
-        if (part.lineEnds) m_pieces.endLine();
+        if (part.lineEnds) {
+            m_pieces.endLine(part.bytes);
+        } else {
+            m_pieces.append(part.bytes);
+        }
         batch.bytesConsumed = m_lines.bytesConsumed();
         if (std::size_t(batch.units.size()) >= m_batchUnits ||
             batch.bytesConsumed - start >= kBatchInputBytes) {
