@@ -6,6 +6,7 @@
 #include <QTemporaryFile>
 
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,9 @@ TEST(InputLinesTest, HoldingSkipsExactlyTheLinesWithoutTheByte) {
     cases.push_back({"at late in a long line", std::string(500, 'y') + "@\nz\n", {}});
     cases.push_back({"long line without at", "q\n" + std::string(500, 'y') + "\n@", {}});
     cases.push_back({"at right after return", "a\r@b\r\n@\r\n", {}});
+    // In blocks of 64 the long line goes over in parts, its line feed first in the next block.
+    cases.push_back(
+        {"line feed of a long line after a return", "a\r" + std::string(62, 'b') + "\n@x\n", {}});
     for (const SplitCase& c : cases) {
         Lines expected;
         for (const std::string& line : readBytes(c.input, 64)) {
@@ -135,6 +139,33 @@ TEST(InputLinesTest, HoldingSkipsExactlyTheLinesWithoutTheByte) {
                            qsizetype(line.size()) > block / 2;
                 });
                 EXPECT_EQ(got, expected) << c.name << ", block " << block << int(blocks);
+            }
+        }
+    }
+}
+
+// Random runs of returns, line feeds and "@": whatever way a line is found (its end at hand with
+// the "@", or read further), the lines holding it are those of the plain split.
+TEST(InputLinesTest, HoldingMatchesThePlainSplitOnRandomInput) {
+    std::mt19937 random(8);
+    const std::string alphabet = "ab@\r\n\r\n";
+    std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
+    for (int i = 0; i < 400; ++i) {
+        std::string input(std::uniform_int_distribution<size_t>(0, 120)(random), ' ');
+        for (char& c : input) c = alphabet[pick(random)];
+        Lines expected;
+        for (const std::string& line : readBytes(input, InputLines::kDefaultBlockBytes)) {
+            if (line.find('@') != std::string::npos) expected.push_back(line);
+        }
+        for (qsizetype block : {qsizetype(2), qsizetype(7), qsizetype(16), qsizetype(64)}) {
+            for (Blocks blocks : {Blocks::Own, Blocks::Lent}) {
+                Lines got = readBytes(input, block, '@', blocks);
+                std::erase_if(got, [&](const std::string& line) {
+                    return line.find('@') == std::string::npos &&
+                           qsizetype(line.size()) > block / 2;
+                });
+                ASSERT_EQ(got, expected)
+                    << ::testing::PrintToString(input) << ", block " << block << int(blocks);
             }
         }
     }

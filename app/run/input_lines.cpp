@@ -190,7 +190,10 @@ InputLines::Step InputLines::nextHolding(char wanted, Part& part) {
         }
         // None of these bytes holds it: every line ending among them is skipped whole.
         if (const char* lastEnd = findLastLineEnd(from, end())) {
-            m_afterReturn = *lastEnd == '\r';
+            // Only a return that ends the bytes read may have its line feed still to come: the
+            // unfinished line after any other may go over in parts, and its own line feed must
+            // not be taken for that return's.
+            m_afterReturn = *lastEnd == '\r' && lastEnd + 1 == end();
             consume(lastEnd + 1 - begin());
         }
         m_scanned = m_end - m_start;
