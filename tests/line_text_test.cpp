@@ -29,6 +29,7 @@ TEST(LowerCasedLineTest, NonAsciiAnywhereDecodesWholeLine) {
                   "ABCDEFGHIJKLMNOPQ",
                   eAcute + QStringLiteral("abcdefghijklmnopq")},
              Case{"A\x80@B", QStringLiteral("a") + QChar(0x20AC) + "@b"},
+             Case{"ABCDEFGHIJKLMNOPQRS\xc9", QStringLiteral("abcdefghijklmnopqrs") + eAcute},
              Case{"\xc4\xb0X", QStringLiteral("i\u0307x")},
          }) {
         EXPECT_EQ(lowerCased(c.in), c.expected) << c.in.toStdString();

@@ -153,6 +153,14 @@ InputLines::Step InputLines::linePart(Part& part, qsizetype length, bool lineEnd
     return Step::Part;
 }
 
+// The bytes at hand up to `stop`, a line end, are the line's last part.
+InputLines::Step InputLines::lineEndingAt(const char* stop, Part& part) {
+    m_afterReturn = *stop == '\r';
+    linePart(part, stop - begin(), true);
+    ++m_start;
+    return Step::Part;
+}
+
 InputLines::Step InputLines::next(Part& part) {
     const qsizetype half = m_half;
     for (;;) {
@@ -162,10 +170,7 @@ InputLines::Step InputLines::next(Part& part) {
             return ready;
         }
         if (const char* stop = findLineEnd(begin() + m_scanned, end())) {
-            m_afterReturn = *stop == '\r';
-            linePart(part, stop - begin(), true);
-            ++m_start;
-            return Step::Part;
+            return lineEndingAt(stop, part);
         }
         m_scanned = m_end - m_start;
         if (m_sourceDone) return linePart(part, m_end - m_start, true);
@@ -185,6 +190,8 @@ InputLines::Step InputLines::nextHolding(char wanted, Part& part) {
             // The line holding it starts after the last line end before it.
             const char* hit = static_cast<const char*>(found);
             if (const char* lastEnd = findLastLineEnd(from, hit)) consume(lastEnd + 1 - begin());
+            // Mostly its end is at hand too, and the whole line goes over at once.
+            if (const char* stop = findLineEnd(hit + 1, end())) return lineEndingAt(stop, part);
             m_scanned = hit - begin();
             return next(part);
         }

@@ -62,6 +62,7 @@ private:
     bool refill();
     void consume(qsizetype count);
     Step linePart(Part& part, qsizetype length, bool lineEnds);
+    Step lineEndingAt(const char* stop, Part& part);
     bool refillFromBlocks();
     const char* begin() const { return m_data + m_start; }
     const char* end() const { return m_data + m_end; }

@@ -42,7 +42,7 @@ bool lowerCasedAsciiBlocks(const char*, qsizetype, char16_t*) {
 }
 #endif
 
-// The bytes after the last whole block, one at a time.
+// Bytes one at a time: a line shorter than a block.
 bool lowerCasedAsciiTail(const char* from, qsizetype count, char16_t* to) {
     for (qsizetype i = 0; i < count; ++i) {
         const auto c = static_cast<unsigned char>(from[i]);
@@ -54,10 +54,16 @@ bool lowerCasedAsciiTail(const char* from, qsizetype count, char16_t* to) {
 
 // Folds ASCII `bytes` into `to`, which has room for them; false when a byte is not ASCII.
 bool lowerCasedAscii(QByteArrayView bytes, char16_t* to) {
-    const qsizetype blocks = kBlock > 1 ? bytes.size() / kBlock : 0;
+    const qsizetype size = bytes.size();
+    const qsizetype blocks = kBlock > 1 ? size / kBlock : 0;
     const qsizetype done = blocks * kBlock;
-    return lowerCasedAsciiBlocks(bytes.data(), blocks, to) &&
-           lowerCasedAsciiTail(bytes.data() + done, bytes.size() - done, to + done);
+    if (!lowerCasedAsciiBlocks(bytes.data(), blocks, to)) return false;
+    // The bytes after the last whole block as the end of one more block, overlapping the last:
+    // folding a byte twice gives what folding it once does.
+    if (blocks > 0 && done < size) {
+        return lowerCasedAsciiBlocks(bytes.data() + size - kBlock, 1, to + size - kBlock);
+    }
+    return lowerCasedAsciiTail(bytes.data() + done, size - done, to + done);
 }
 
 }  // namespace
