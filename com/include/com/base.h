@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
@@ -45,11 +46,11 @@ using REFGUID = const GUID&;
 using REFIID = const IID&;
 using REFCLSID = const CLSID&;
 
+// Every late-bound call compares its interface identifier: sixteen bytes without padding,
+// compared as such in two loads rather than field by field and byte by byte.
+static_assert(sizeof(GUID) == 16);
 inline bool IsEqualGUID(REFGUID a, REFGUID b) {
-    if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
-    for (int i = 0; i < 8; ++i)
-        if (a.Data4[i] != b.Data4[i]) return false;
-    return true;
+    return std::memcmp(&a, &b, sizeof(GUID)) == 0;
 }
 inline bool operator==(REFGUID a, REFGUID b) {
     return IsEqualGUID(a, b);
