@@ -1,7 +1,5 @@
 #include "accepted_addresses.h"
 
-#include <QHashFunctions>
-
 #include <algorithm>
 #include <cstring>
 
@@ -17,11 +15,6 @@ namespace rosterly {
 namespace {
 
 constexpr uint64_t kMaxEntries = EntryIndex::kNone;
-
-// Starting from the program's random seed keeps a crafted input from knowing which lines collide.
-uint64_t hashOf(QByteArrayView line) {
-    return com::hashBytes(line.data(), size_t(line.size()), uint64_t(QHashSeed::globalSeed()));
-}
 
 // Writes `value` as UTF-8 at `to`; returns the end.
 char* putUnit(char32_t value, char* to) {
@@ -155,6 +148,10 @@ std::optional<AcceptedAddresses::Entry> AcceptedAddresses::insertPrepared() {
     m_holdsLoneSurrogate = m_holdsLoneSurrogate || m_scratchLone;
     m_scratchAbsent = false;  // it is there now
     return entry;
+}
+
+uint64_t AcceptedAddresses::hashOf(QByteArrayView line) const {
+    return com::hashBytes(line.data(), size_t(line.size()), m_seed);
 }
 
 uint64_t AcceptedAddresses::startOf(Entry entry) const {

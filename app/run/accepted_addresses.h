@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QHashFunctions>
 #include <QString>
 #include <QStringView>
 
@@ -84,11 +85,15 @@ public:
 private:
     uint64_t startOf(Entry entry) const;
     void buildIndex() const;
+    uint64_t hashOf(QByteArrayView line) const;
 
     CompactArray<char> m_lines;           // every entry's line, in order
     CompactArray<uint32_t> m_lineStarts;  // low 32 bits of where each line starts
     CompactArray<Entry> m_wraps;          // entries whose start is a further 4 GiB on
     mutable EntryIndex m_index;
+    // The program's random seed keeps a crafted input from knowing which lines collide. Taken
+    // once: the index must hash a line alike for as long as it holds it.
+    const uint64_t m_seed = uint64_t(QHashSeed::globalSeed());
     // The line being looked up, and what prepare() found out about it.
     mutable QByteArray m_scratch;
     mutable uint64_t m_scratchHash = 0;

@@ -41,8 +41,23 @@ inline std::uint64_t hashBytes(const void* data, std::size_t size, std::uint64_t
         h = (h ^ word) * kMultiplier;
         h ^= h >> 29;
     }
+    // The last bytes in one word, read in pieces of fixed size (a copy of a size only known now
+    // would be a library call): the text's last eight bytes, some of them taken already, or for
+    // a shorter text its first and last four, or its first, middle and last byte.
     std::uint64_t tail = 0;
-    if (i < size) std::memcpy(&tail, bytes + i, size - i);
+    if (i < size) {
+        if (size >= 8) {
+            std::memcpy(&tail, bytes + size - 8, 8);
+        } else if (size >= 4) {
+            std::uint32_t first = 0, last = 0;
+            std::memcpy(&first, bytes, 4);
+            std::memcpy(&last, bytes + size - 4, 4);
+            tail = first | std::uint64_t(last) << 32;
+        } else {
+            tail = bytes[0] | std::uint64_t(bytes[size / 2]) << 8 |
+                   std::uint64_t(bytes[size - 1]) << 16;
+        }
+    }
     return mixBits((h ^ tail) * kMultiplier);
 }
 
