@@ -95,6 +95,18 @@ TEST_F(HarvestRunTest, UnacceptableAddressesAreNeitherKeptNorCounted) {
     EXPECT_EQ(boxes(), QStringList{"1 Addresses extracted, \r\n0 Duplicates removed."});
 }
 
+// A line repeating the address before it is a duplicate whether that address was new or a
+// duplicate itself, also across lines without one; the next run starts from an empty record.
+TEST_F(HarvestRunTest, RepeatedAddressesAreDuplicatesEveryTime) {
+    run("a@b.cc\r\na@b.cc\r\nno address\r\na@b.cc\r\nc@d.cc\r\nc@d.cc\r\na@b.cc\r\n"
+        "a@b.cc\r\n");
+    EXPECT_EQ(output(), "a@b.cc\r\nc@d.cc\r\n<END>");
+    run("a@b.cc\r\na@b.cc\r\n");
+    EXPECT_EQ(output(), "a@b.cc\r\n<END>");
+    EXPECT_EQ(boxes(), (QStringList{"2 Addresses extracted, \r\n5 Duplicates removed.",
+                                    "1 Addresses extracted, \r\n1 Duplicates removed."}));
+}
+
 TEST_F(HarvestRunTest, FailedExtractKeepsCleanedTextAndReportsAtEnd) {
     control.failOn = QStringLiteral("bad");
     run("a@bad.cc\r\nc@d.cc\r\n");

@@ -212,7 +212,13 @@ void HarvestRun::handleLine(QStringView line) {
     settleAddress();
     // The empty text stands for "no address in this line": neither kept nor counted.
     if (!got || address.isEmpty() || m_stopped) return;
+    // Lines often repeat the address before them: one the record holds needs no lookup.
+    if (m_pendingIsRecorded && address == m_pendingAddress) {
+        ++DuplicateCount;
+        return;
+    }
     m_pendingAddress.setUnicode(address.data(), address.size());
+    m_pendingIsRecorded = false;
     m_accepted.prepare(m_pendingAddress);
     m_addressPending = true;
 }
@@ -223,11 +229,12 @@ void HarvestRun::settleAddress() {
     if (!m_addressPending) return;
     m_addressPending = false;
     if (m_stopped) return;
-    if (m_accepted.containsPrepared()) {
+    m_pendingIsRecorded = m_accepted.containsPrepared();
+    if (m_pendingIsRecorded) {
         ++DuplicateCount;
         return;
     }
-    if (isAcceptable(m_pendingAddress)) accept(m_pendingAddress);
+    if (isAcceptable(m_pendingAddress)) m_pendingIsRecorded = accept(m_pendingAddress);
 }
 
 }  // namespace rosterly

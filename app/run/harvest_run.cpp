@@ -37,6 +37,7 @@ void HarvestRun::Extract() {
     m_failures.clear();
     m_unlistedFailures = 0;
     m_stopped = false;
+    m_pendingIsRecorded = false;  // the record starts empty
     m_sinceYield.invalidate();
     m_acceptedSinceClock = 0;
     PieceFill = 1;
@@ -84,11 +85,11 @@ bool HarvestRun::stopped() {
 }
 
 // `address` is the one prepared in the record.
-void HarvestRun::accept(QStringView address) {
+bool HarvestRun::accept(QStringView address) {
     const std::optional<AcceptedAddresses::Entry> entry = m_accepted.insertPrepared();
     if (!entry) {
         note(Status::failure(QStringLiteral("More addresses than one run can hold.")));
-        return;
+        return false;
     }
     ++AcceptedCount;
     showProgress(address);
@@ -99,6 +100,7 @@ void HarvestRun::accept(QStringView address) {
     }
     if (m_options.split) note(CheckSize());
     if (m_options.domain) DoDomain();
+    return true;
 }
 
 // The window paints only while it handles its events, so the text set just before a yield is

@@ -84,7 +84,7 @@ private:
     void handleLine(QStringView line);
     void settleAddress();
 
-    void accept(QStringView address);
+    bool accept(QStringView address);  // false when the record could not take it
     void showProgress(QStringView address);
     void reportFailure();
 
@@ -124,6 +124,7 @@ private:
     // next line, so that its place in the record arrives in the meantime.
     QString m_pendingAddress;
     bool m_addressPending = false;
+    bool m_pendingIsRecorded = false;  // m_pendingAddress is settled, and in the record
     // The list of a run that keeps its addresses in input order, in one file: it is written
     // while the input is read, up to m_grownUpTo, and put in place at the output step.
     std::unique_ptr<ListFile> m_growingList;
