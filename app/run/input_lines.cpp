@@ -26,7 +26,7 @@ int lineEndMask(const char* at) {
 
 // The first CR or LF in [from, to), or nullptr. Both kinds in one pass: searching for each on
 // its own would run to the end of the block for the kind a file does not use.
-const char* findLineEnd(const char* from, const char* to) {
+inline const char* findLineEnd(const char* from, const char* to) {
 #if defined(__SSE2__) || defined(_M_X64)
     for (; to - from >= 16; from += 16) {
         if (const int mask = lineEndMask(from)) return from + __builtin_ctz(unsigned(mask));
@@ -39,7 +39,7 @@ const char* findLineEnd(const char* from, const char* to) {
 }
 
 // The last CR or LF in [from, to), or nullptr.
-const char* findLastLineEnd(const char* from, const char* to) {
+inline const char* findLastLineEnd(const char* from, const char* to) {
 #if defined(__SSE2__) || defined(_M_X64)
     for (; to - from >= 16;) {
         to -= 16;
@@ -120,7 +120,7 @@ bool InputLines::refillFromBlocks() {
     return false;
 }
 
-void InputLines::consume(qsizetype count) {
+inline void InputLines::consume(qsizetype count) {
     m_start += count;
     m_scanned = 0;
 }
@@ -146,7 +146,7 @@ InputLines::Step InputLines::bytesAtHand() {
     }
 }
 
-InputLines::Step InputLines::linePart(Part& part, qsizetype length, bool lineEnds) {
+inline InputLines::Step InputLines::linePart(Part& part, qsizetype length, bool lineEnds) {
     part = Part{QByteArrayView(begin(), length), lineEnds};
     m_inLine = !lineEnds;
     consume(length);
@@ -154,7 +154,7 @@ InputLines::Step InputLines::linePart(Part& part, qsizetype length, bool lineEnd
 }
 
 // The bytes at hand up to `stop`, a line end, are the line's last part.
-InputLines::Step InputLines::lineEndingAt(const char* stop, Part& part) {
+inline InputLines::Step InputLines::lineEndingAt(const char* stop, Part& part) {
     m_afterReturn = *stop == '\r';
     linePart(part, stop - begin(), true);
     ++m_start;
