@@ -63,6 +63,23 @@ TEST(LinePiecesTest, EveryAddressOnALine) {
     }
 }
 
+// A line in one part is reduced at once when no piece can be cut from it; a view of nothing
+// is an empty line either way.
+TEST(LinePiecesTest, LinesInOnePartAreCutOnlyWhereTheyMayBe) {
+    for (const bool every : {false, true}) {
+        QStringList addresses;
+        LinePieces pieces(every, [&](const BoundedLine& piece, BoundedLine::Outcome outcome) {
+            addresses << addressOf(piece, outcome);
+        });
+        pieces.endLine(QByteArrayView());
+        pieces.endLine("Ann <ann@example.com>, Bob");
+        pieces.endLine("a@b.cc; c@d.ee");
+        const QStringList expected = every ? QStringList{"-", "ann@example.com", "a@b.cc", "c@d.ee"}
+                                           : QStringList{"-", "ann@example.com", "c@d.ee"};
+        EXPECT_EQ(addresses, expected) << every;
+    }
+}
+
 TEST(LinePiecesTest, WithoutEveryAddressEachLineIsOnePiece) {
     EXPECT_EQ(harvest("To: A@x.io, b@y.io\nnone\nx@y.z!a@b.c", false, 4),
               (QStringList{"b@y.io", "-", "x@y.z"}));

@@ -66,6 +66,7 @@ BoundedLine::Outcome BoundedLine::reduceWhole(QByteArrayView line) {
 // the line's end: such a line is read around its "@" alone, once, and its stand-in is left
 // where it stands. False for any other line, leaving this object to be reset.
 bool BoundedLine::reduceAroundOnlyAt(QByteArrayView line) {
+    if (line.isEmpty()) return true;  // no "@"; and a view of nothing may point nowhere
     const char* begin = line.data();
     const char* end = begin + line.size();
     const auto* at = static_cast<const char*>(std::memchr(begin, '@', size_t(line.size())));

@@ -1,8 +1,18 @@
 #include "line_pieces.h"
 
+#include <cstring>
 #include <utility>
 
 namespace rosterly {
+namespace {
+
+bool holdsTwoAts(QByteArrayView bytes) {
+    if (bytes.isEmpty()) return false;  // a view of nothing may point nowhere
+    const auto* at = static_cast<const char*>(std::memchr(bytes.data(), '@', size_t(bytes.size())));
+    return at && std::memchr(at + 1, '@', size_t(bytes.data() + bytes.size() - at - 1));
+}
+
+}  // namespace
 
 LinePieces::LinePieces(bool everyAddress, Handler handler, qsizetype limit)
     : m_everyAddress(everyAddress),
@@ -27,8 +37,10 @@ void LinePieces::endLine() {
     m_inLine = false;
 }
 
+// A line in one part is reduced at once, unless pieces may be cut from it: with every address
+// on, a cut falls between two "@" only, so a line with one "@" is one piece all the same.
 void LinePieces::endLine(QByteArrayView lastBytes) {
-    if (m_everyAddress || m_inLine) {
+    if (m_inLine || (m_everyAddress && holdsTwoAts(lastBytes))) {
         append(lastBytes);
         endLine();
         return;

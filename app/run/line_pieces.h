@@ -26,7 +26,7 @@ public:
     void append(QByteArrayView bytes);
     // The current line ends: its last piece is handed over.
     void endLine();
-    // The same after appending `lastBytes`; a line in one part is reduced at once.
+    // The same after appending `lastBytes`; a line in one part is mostly reduced at once.
     void endLine(QByteArrayView lastBytes);
 
 private:
