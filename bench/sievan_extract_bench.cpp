@@ -37,6 +37,17 @@ void BM_ExtractTypicalLine(benchmark::State& state) {
 }
 BENCHMARK(BM_ExtractTypicalLine)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// Source text: most lines holding "@" hold no address, and each still takes the three calls.
+void BM_ExtractLineWithoutAddress(benchmark::State& state) {
+    static const char16_t* kLines[] = {u"@property",      u"my @list = @_;",  u"@",
+                                       u"@param name",    u"@media screen {", u"x@",
+                                       u"@@ -1,4 +1,5 @@"};
+    SievanDriver harvest;
+    std::size_t i = 0;
+    for (auto _ : state) benchmark::DoNotOptimize(harvest.extract(kLines[i++ % std::size(kLines)]));
+}
+BENCHMARK(BM_ExtractLineWithoutAddress)->Repetitions(5)->ReportAggregatesOnly(true);
+
 // The duplicate test must cost the same however much the control has seen.
 void BM_ExtractAfterRecorded(benchmark::State& state) {
     SievanDriver harvest;
