@@ -12,11 +12,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "corpus_set.h"
 
 namespace {
 
@@ -112,11 +113,9 @@ void registerInput(const Input* input) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* dir = std::getenv("ROSTERLY_CORPORA");
-    const std::string corpora = dir ? dir : "build/corpora";
     static std::vector<Input> inputs;
-    for (const char* name : {"docs", "metadata", "source", "mailbox", "mixed", "distinct"}) {
-        const std::string path = corpora + "/" + name + ".txt";
+    for (const char* name : rosterly::bench::kCorpusNames) {
+        const std::string path = rosterly::bench::corpusPath(name);
         Input input{name, ::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
         struct stat status {};
         if (input.descriptor < 0) continue;
@@ -130,7 +129,7 @@ int main(int argc, char** argv) {
     }
     if (inputs.empty()) {
         std::fprintf(stderr, "input_floor_bench: no corpus in %s (bench/make_corpus_set.sh)\n",
-                     corpora.c_str());
+                     rosterly::bench::corpusDirectory().c_str());
         return 2;
     }
     for (const Input& input : inputs) registerInput(&input);

@@ -3,14 +3,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QBuffer>
-#include <QDir>
 #include <QFile>
 
-#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "corpus_set.h"
 #include "input_lines.h"
 #include "line_pieces.h"
 
@@ -74,7 +73,7 @@ void pieces(benchmark::State& state, const QByteArray* input) {
     benchmark::DoNotOptimize(handed);
 }
 
-// The mail-like input, and every corpus of the benchmark set in ROSTERLY_CORPORA when it is set.
+// The mail-like input, and every corpus of the benchmark set that is built (corpus_set.h).
 void registerInput(const std::string& name, const QByteArray* input) {
     benchmark::RegisterBenchmark(("readerAlone/" + name).c_str(), readerAlone, input)
         ->Unit(benchmark::kMillisecond);
@@ -89,11 +88,9 @@ void registerInput(const std::string& name, const QByteArray* input) {
 
 int main(int argc, char** argv) {
     static std::vector<std::pair<std::string, QByteArray>> corpora;
-    if (const char* dir = std::getenv("ROSTERLY_CORPORA")) {
-        for (const char* name : {"docs", "metadata", "source", "mailbox", "mixed", "distinct"}) {
-            QFile file(QDir(QString::fromLocal8Bit(dir)).filePath(QLatin1String(name) + ".txt"));
-            if (file.open(QIODevice::ReadOnly)) corpora.emplace_back(name, file.readAll());
-        }
+    for (const char* name : rosterly::bench::kCorpusNames) {
+        QFile file(QString::fromStdString(rosterly::bench::corpusPath(name)));
+        if (file.open(QIODevice::ReadOnly)) corpora.emplace_back(name, file.readAll());
     }
     registerInput("mailLike", &mailLikeInput());
     for (const auto& [name, input] : corpora) registerInput(name, &input);

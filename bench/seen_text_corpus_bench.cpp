@@ -1,12 +1,14 @@
 // Extract as the program calls it (put Address, Extract, get Address through IDispatch::Invoke,
 // and now and then Duplicates, which waits for the control's record) on the lines of real
 // corpora, when the control has already recorded 1e3 or 3e6 addresses: the two figures of a
-// corpus should be close, since the duplicate test must not grow with the record. Also the duplicate test alone (SeenText's contains, then append when new) on the same
-// lines, with the bytes its record holds beyond the text per recorded unit.
+// corpus should be close, since the duplicate test must not grow with the record. Also the
+// duplicate test alone (SeenText's contains, then append when new) on the same lines, with the
+// bytes its record holds beyond the text per recorded unit.
 //
 // Corpora come from bench/make_corpus_set.sh; name their directory in ROSTERLY_CORPORA (default
 // build/corpora). Each corpus is read up to its first 8 MB of lines holding an '@'.
 #include "address_scanner.h"
+#include "corpus_set.h"
 #include "seen_text.h"
 #include "sievan_driver.h"
 
@@ -140,11 +142,9 @@ void BM_DuplicateTest(benchmark::State& state, const Corpus* corpus) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* dir = std::getenv("ROSTERLY_CORPORA");
-    const std::filesystem::path corpora = dir != nullptr ? dir : "build/corpora";
     static std::vector<std::pair<std::string, Corpus>> loaded;
-    for (const char* name : {"docs", "metadata", "source", "mailbox", "mixed", "distinct"}) {
-        loaded.emplace_back(name, readCorpus(corpora / (std::string(name) + ".txt")));
+    for (const char* name : rosterly::bench::kCorpusNames) {
+        loaded.emplace_back(name, readCorpus(rosterly::bench::corpusPath(name)));
     }
     for (const auto& [name, corpus] : loaded) {
         for (auto* bench :
